@@ -1,0 +1,27 @@
+#include "runtime/platform.h"
+
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+namespace pelm {
+
+bool regular_file_exists(const std::string& name) {
+  if (name.empty()) return false;
+  std::error_code error;
+  const auto status = std::filesystem::status(name, error);
+  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+TimeOfDay local_time_of_day() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+}  // namespace pelm

@@ -1,0 +1,21 @@
+#pragma once
+// The few services the library needs from the operating system, kept here so
+// that the Windows build changes nothing else.
+
+#include <string>
+
+namespace pelm {
+
+// True when `name` is an existing file that is not a directory.
+bool regular_file_exists(const std::string& name);
+
+struct TimeOfDay {
+  int hour = 0;    // 0..23
+  int minute = 0;  // 0..59
+  int second = 0;  // 0..59 (fractions are dropped)
+};
+
+// The local time of day of the machine.
+TimeOfDay local_time_of_day();
+
+}  // namespace pelm

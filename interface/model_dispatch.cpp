@@ -1,0 +1,96 @@
+#include "interface/model_dispatch.h"
+
+#include <string>
+
+#include "interface/library_state.h"
+#include "interface/master_input.h"
+#include "runtime/console.h"
+
+namespace pelm {
+namespace {
+
+const char* model_name(WaveModel model) {
+  switch (model) {
+    case kRegAiry: return "reg_airy";
+    case kIregAiry: return "ireg_airy";
+    case kDetAiry: return "det_airy";
+    case kStrf: return "strf";
+    case kWavemods: return "wavemods";
+    default: return "";
+  }
+}
+
+// The selected model needs its block; without it there is nothing to set up.
+bool block_present(const LibraryState& state, bool present) {
+  if (!present)
+    write_message("*** ERROR *** Wavetype ", state.wave_model, " selects ",
+                  model_name(state.wave_model), " but the input has no ",
+                  model_name(state.wave_model), " block - wave model not set up");
+  return present;
+}
+
+// The linear models need water: with h <= 0 the dispersion relation has no
+// real root and every kinematic quantity would be NaN.
+bool depth_positive(const LibraryState& state) {
+  const bool positive = state.depth > 0.0;
+  if (!positive)
+    write_message("*** ERROR *** Water depth must be greater than 0 for ",
+                  model_name(state.wave_model), " - wave model not set up. wdepth =", state.depth);
+  return positive;
+}
+
+}  // namespace
+
+void initialise_library(LibraryState& state, std::string_view input_file, double t_start,
+                        double t_end, double dt) {
+  reset_library_state();
+  state.pi = kPi;
+  // A host written in Fortran passes its name blank-padded to the declared length.
+  std::string name(input_file);
+  name.erase(name.find_last_not_of(' ') + 1);
+  read_input_file(state, name);
+  set_up_selected_model(state, t_start, t_end, dt);
+}
+
+void set_up_selected_model(LibraryState& state, double /*t_start*/, double /*t_end*/,
+                           double /*dt*/) {
+  state.model_ready = false;
+  switch (state.wave_model) {
+    case kRegAiry:
+      if (!block_present(state, state.reg_airy != nullptr) || !depth_positive(state)) return;
+      reg_airy_init(*state.reg_airy, state.depth);
+      break;
+    case kIregAiry:
+      block_present(state, false);
+      return;
+    case kDetAiry:
+    case kStrf:
+    case kWavemods:
+      write_message("*** ERROR *** Wave model ", model_name(state.wave_model),
+                    " is not available in this version of pelm_dll - wave model not set up");
+      return;
+    default:
+      return;  // a wave model number that selects nothing
+  }
+  state.model_ready = true;
+}
+
+void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
+  state.position = {xy[0], xy[1], 0.0};
+  if (!state.model_ready) return;
+  switch (state.wave_model) {
+    case kRegAiry: reg_airy_elevation(state.position.data(), *state.reg_airy, state, eta); break;
+    default: break;
+  }
+}
+
+void evaluate_kinematics(LibraryState& state, const double* pos, double* vel, double* acc,
+                         double& pdyn) {
+  if (!state.model_ready) return;
+  switch (state.wave_model) {
+    case kRegAiry: reg_airy_kinematics(*state.reg_airy, state, pos, vel, acc, pdyn); break;
+    default: break;
+  }
+}
+
+}  // namespace pelm

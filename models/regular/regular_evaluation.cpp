@@ -1,0 +1,45 @@
+#include <cmath>
+
+#include "interface/library_state.h"
+#include "models/regular/regular_model.h"
+
+namespace pelm {
+
+void reg_airy_elevation(const double* pos, const RegModel& model, const LibraryState& state,
+                        double& eta) {
+  const double theta = model.omega * state.time - model.k * pos[0];
+  eta = model.amplitude * std::sin(theta);
+}
+
+void reg_airy_kinematics(const RegModel& model, const LibraryState& state, const double* pos,
+                         double* vel, double* acc, double& pdyn) {
+  const double h = state.depth;
+  const double z = pos[2];
+  const double theta = model.omega * state.time - model.k * pos[0];
+  const double s = std::sin(theta);
+  const double c = std::cos(theta);
+  const double eta = model.amplitude * s;
+
+  double u = 0.0, w = 0.0, ax = 0.0, az = 0.0;
+  pdyn = 0.0;
+  if (z < eta) {
+    const double d = (h + z) / (eta / h + 1.0);
+    const double cosh_kd = std::cosh(model.k * d);
+    const double sinh_kd = std::sinh(model.k * d);
+    const double omega2 = model.omega * model.omega;
+    u = cosh_kd * model.omega / model.sinh_kh * (model.amplitude * s);
+    w = sinh_kd * model.omega / model.sinh_kh * (model.amplitude * c);
+    ax = cosh_kd * omega2 / model.sinh_kh * (model.amplitude * c);
+    az = -(sinh_kd * omega2 / model.sinh_kh * (model.amplitude * s));
+    pdyn = LibraryState::density * LibraryState::gravity * cosh_kd / model.cosh_kh *
+           (model.amplitude * s);
+  }
+  vel[0] = u;
+  vel[1] = 0.0;
+  vel[2] = w;
+  acc[0] = ax;
+  acc[1] = 0.0;
+  acc[2] = az;
+}
+
+}  // namespace pelm

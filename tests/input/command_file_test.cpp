@@ -1,0 +1,242 @@
+#include "input/command_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/console_capture.h"
+#include "tests/support/temp_folder.h"
+
+namespace pelm {
+namespace {
+
+using Words = std::vector<std::string>;
+
+Words words_of(const CommandLine& command) {
+  return Words(command.words.begin(), command.words.begin() + command.word_count);
+}
+
+struct SplitCase {
+  const char* name;
+  std::string line;
+  Words words;
+  Words messages;
+};
+
+TEST(SplitCommandLine, WordsOfTheCommandPart) {
+  const std::string word70(70, 'w');
+  std::string words30, words25;
+  for (int i = 1; i <= 30; ++i) words30 += "w" + std::to_string(i) + " ";
+  for (int i = 1; i <= 25; ++i) words25 += "w" + std::to_string(i) + " ";
+  Words first25;
+  for (int i = 1; i <= 25; ++i) first25.push_back("w" + std::to_string(i));
+
+  const std::vector<SplitCase> cases = {
+      {"leading blanks and a remark", "  wave 1.5 10; the remark", {"wave", "1.5", "10"}, {}},
+      {"tabs separate words", "wave\t1.5\t\t10\t;", {"wave", "1.5", "10"}, {}},
+      {"leading tab is not removed but separates", "\twave 1.5;", {"wave", "1.5"}, {}},
+      {"terminator only", ";", {}, {}},
+      {"blanks, terminator and remark", "    ; only a remark", {}, {}},
+      {"empty line", "", {}, {"*** ERROR *** No line termination in command line 7"}},
+      {"blank line", "     ", {}, {"*** ERROR *** No line termination in command line 7"}},
+      {"no terminator", "wave 1 2", {}, {"*** ERROR *** No line termination in command line 7"}},
+      {"only the first command", "wdepth 30; wavetype 1;", {"wdepth", "30"}, {}},
+      {"long word cut to 64", "file " + word70 + ";", {"file", std::string(64, 'w')}, {}},
+      {"exactly 25 words", words25 + ";", first25, {}},
+      {"30 words keep 25",
+       words30 + ";",
+       first25,
+       {"More than 25 words in command. Exceeding words ignored. Line 7"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CommandFile file;
+    file.line_number = 7;
+    CommandFile* current = &file;
+    CommandLine command;
+    command.words[3] = "stale";
+    command.word_count = 4;
+    std::string line = c.line;
+    ConsoleCapture capture;
+    split_command_line(line, command, current);
+    EXPECT_EQ(words_of(command), c.words);
+    for (std::int32_t i = command.word_count; i < kMaxWords; ++i)
+      EXPECT_TRUE(command.words[static_cast<std::size_t>(i)].empty());
+    EXPECT_EQ(capture.lines(), c.messages);
+    EXPECT_EQ(current, &file);
+  }
+}
+
+TEST(CommandLine, WordBeyondTheCountIsBlank) {
+  CommandLine command;
+  command.words[0] = "wdepth";
+  command.word_count = 1;
+  EXPECT_EQ(command.word(1), "wdepth");
+  EXPECT_EQ(command.word(2), "");
+  EXPECT_EQ(command.word(0), "");
+  EXPECT_EQ(command.word(26), "");
+}
+
+// Reads every command of a master file the way a block reader does, until
+// the end-of-input exit, and returns the split words of each line.
+std::vector<Words> read_all(const std::string& path, ConsoleCapture& capture, int max_lines = 100) {
+  CommandFile master;
+  master.name = path;
+  master.unit = next_unit_number();
+  EXPECT_TRUE(open_command_file(master));
+  CommandFile* current = &master;
+  std::vector<Words> commands;
+  std::string line;
+  CommandLine command;
+  std::int32_t reset = -1;
+  for (int n = 0; n < max_lines; ++n) {
+    read_command_line(*current, line, reset);
+    split_command_line(line, command, current);
+    commands.push_back(words_of(command));
+    if (is_end_of_input(command, *current)) break;
+  }
+  (void)capture;
+  return commands;
+}
+
+TEST(ReadCommandLine, LowerCasesCountsEveryLineAndDeliversExitAtTheEnd) {
+  TempFolder folder;
+  const std::string path = folder.write("master.inp", "WaVe 2 10;\r\n\n  ;\nWDEPTH 3D1;");
+  ConsoleCapture capture;
+  const auto commands = read_all(path, capture);
+  const std::vector<Words> expected = {
+      {"wave", "2", "10"}, {}, {}, {"wdepth", "3d1"}, {"exit"}};
+  EXPECT_EQ(commands, expected);
+  EXPECT_EQ(capture.lines(),
+            (Words{"*** ERROR *** No line termination in command line 2",
+                   "*** INFO *** End of file reached. Line number 4 Masterfile name: " + path}));
+}
+
+TEST(ReadCommandLine, EveryReadAfterTheEndGivesExitAgainWithoutAdvancing) {
+  TempFolder folder;
+  CommandFile file;
+  file.name = folder.write("one.inp", "a;\n");
+  ASSERT_TRUE(open_command_file(file));
+  std::string line;
+  std::int32_t reset = 0;
+  ConsoleCapture capture;
+  read_command_line(file, line, reset);
+  EXPECT_EQ(line, "a;");
+  for (int i = 0; i < 3; ++i) {
+    read_command_line(file, line, reset);
+    EXPECT_EQ(line, "exit ;");
+    EXPECT_EQ(file.line_number, 1);
+  }
+  EXPECT_EQ(capture.lines().size(), 3u);
+}
+
+TEST(ReadCommandLine, ResetFlagRestartsTheLineCount) {
+  TempFolder folder;
+  CommandFile file;
+  file.name = folder.write("two.inp", "a;\nb;\n");
+  file.line_number = 41;
+  ASSERT_TRUE(open_command_file(file));
+  std::string line;
+  std::int32_t reset = -1;
+  read_command_line(file, line, reset);
+  EXPECT_EQ(reset, 0);
+  EXPECT_EQ(file.line_number, 1);
+}
+
+TEST(ReadCommandLine, KeepsTheFirst512Characters) {
+  TempFolder folder;
+  CommandFile file;
+  file.name = folder.write("long.inp", std::string(600, 'X') + ";\n");
+  ASSERT_TRUE(open_command_file(file));
+  std::string line;
+  std::int32_t reset = 0;
+  read_command_line(file, line, reset);
+  EXPECT_EQ(line, std::string(512, 'x'));
+}
+
+TEST(ContinueInFile, ReadingGoesOnInTheIncludedFileAndReturns) {
+  TempFolder folder;
+  // The included file ends without exit: its end of file returns.
+  const std::string inner = folder.write("inner.inp", "wdepth 30;\n");
+  const std::string middle =
+      folder.write("middle.inp", "continue_in_file " + inner + ";\nwavetype 1;\nexit;\nignored;\n");
+  const std::string master =
+      folder.write("master.inp", "begin pelm_input;\nCONTINUE_IN_FILE " + middle + " extra;\nend;\n");
+  ConsoleCapture capture;
+  const std::int32_t unit_before = next_unit_number();
+  const auto commands = read_all(master, capture);
+  const std::vector<Words> expected = {
+      {"begin", "pelm_input"}, {"wdepth", "30"}, {"wavetype", "1"}, {"end"}, {"exit"}};
+  EXPECT_EQ(commands, expected);
+  // master took unit_before + 1, middle + 2, inner + 3: the next one is + 4.
+  EXPECT_EQ(next_unit_number(), unit_before + 4);
+  const Words messages = {
+      "Main input file is continued in file :" + middle,
+      "Main input file is continued in file :" + inner,
+      "*** INFO *** End of file reached. Line number 1 Masterfile name: " + inner,
+      "Main input file is returned to :" + middle,
+      "Main input file is returned to :" + master,
+      "*** INFO *** End of file reached. Line number 3 Masterfile name: " + master,
+  };
+  EXPECT_EQ(capture.lines(), messages);
+}
+
+TEST(ContinueInFile, UpperCaseNameOpensTheLowerCaseFile) {
+  TempFolder folder;
+  const std::string inner = folder.write("inc.inp", "wave 1 2;\nexit;\n");
+  std::string upper = inner;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string master = folder.write("m.inp", "continue_in_file " + upper + ";\nend;\n");
+  ConsoleCapture capture;
+  const auto commands = read_all(master, capture);
+  EXPECT_EQ(commands.front(), (Words{"wave", "1", "2"}));
+}
+
+TEST(ContinueInFileDeathTest, MissingIncludedFileStopsTheProcess) {
+  TempFolder folder;
+  const std::string missing = folder.path("nowhere.inp");
+  const std::string master = folder.write("m.inp", "continue_in_file " + missing + ";\n");
+  EXPECT_EXIT(
+      {
+        route_console_to_stderr();
+        CommandFile file;
+        file.name = master;
+        if (!open_command_file(file)) std::exit(3);
+        CommandFile* current = &file;
+        std::string line;
+        CommandLine command;
+        next_command(current, line, command);
+      },
+      ::testing::ExitedWithCode(1), "Error opening file: " + missing);
+}
+
+TEST(ContinueInFileDeathTest, MissingNameStopsTheProcess) {
+  TempFolder folder;
+  const std::string master = folder.write("m.inp", "continue_in_file;\n");
+  EXPECT_EXIT(
+      {
+        route_console_to_stderr();
+        CommandFile file;
+        file.name = master;
+        if (!open_command_file(file)) std::exit(3);
+        CommandFile* current = &file;
+        std::string line;
+        CommandLine command;
+        next_command(current, line, command);
+      },
+      ::testing::ExitedWithCode(1), "Error opening file: \n");
+}
+
+TEST(OpenCommandFile, DirectoriesAndMissingFilesAreNotOpened) {
+  TempFolder folder;
+  CommandFile directory;
+  directory.name = folder.path("");
+  EXPECT_FALSE(open_command_file(directory));
+  CommandFile missing;
+  missing.name = folder.path("absent.inp");
+  EXPECT_FALSE(open_command_file(missing));
+}
+
+}  // namespace
+}  // namespace pelm

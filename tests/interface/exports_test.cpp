@@ -1,0 +1,162 @@
+// Drives the shared library through its four exports, as a host does.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "pelm_dll.h"
+
+namespace {
+
+const std::string kData = PELM_TEST_DATA_DIR;
+
+struct Sample {
+  double eta = -1.0;
+  double vel[3] = {-1.0, -1.0, -1.0};
+  double acc[3] = {-1.0, -1.0, -1.0};
+  double pdyn = -1.0;
+
+  bool untouched() const {
+    for (int i = 0; i < 3; ++i)
+      if (vel[i] != -1.0 || acc[i] != -1.0) return false;
+    return eta == -1.0 && pdyn == -1.0;
+  }
+  bool operator==(const Sample& o) const {
+    for (int i = 0; i < 3; ++i)
+      if (vel[i] != o.vel[i] || acc[i] != o.acc[i]) return false;
+    return eta == o.eta && pdyn == o.pdyn;
+  }
+};
+
+// Runs init and returns what the library printed.
+std::string init_with(const std::string& file, double t_start = 0.0, double t_end = 100.0,
+                      double dt = 0.1) {
+  testing::internal::CaptureStdout();
+  init(file.data(), static_cast<int32_t>(file.size()), &t_start, &t_end, &dt);
+  return testing::internal::GetCapturedStdout();
+}
+
+Sample sample(double t, double x, double y, double z) {
+  Sample s;
+  set_new_time(&t);
+  // Exactly two values for the elevation: the sanitizer build catches a third read.
+  std::vector<double> xy = {x, y};
+  get_sea_elevation(xy.data(), &s.eta);
+  const double pos[3] = {x, y, z};
+  get_kinematics(pos, s.vel, s.acc, &s.pdyn);
+  return s;
+}
+
+TEST(ExportsBeforeInitDeathTest, EvaluationsLeaveTheirOutputsAlone) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process that never ran init
+  EXPECT_EXIT(std::exit(sample(1.0, 0.0, 0.0, -5.0).untouched() ? 0 : 1),
+              ::testing::ExitedWithCode(0), "");
+}
+
+TEST(Exports, RegularWaveAnswersTheSameAtTheSameTimeWhateverTheOrder) {
+  const std::string out = init_with(kData + "/regular_h30_t10.inp");
+  EXPECT_EQ(out, "In pelm_dll init, inputfile: " + kData +
+                     "/regular_h30_t10.inp\nReg. airy input commands read with succes\n"
+                     "Pelm dll input commands read with succes\n");
+  const std::vector<double> times = {0.0, 3.7, 1.2, 9.9, 3.7, 0.0, 55.5, 1.2};
+  std::vector<Sample> first;
+  for (double t : {0.0, 1.2, 3.7, 9.9, 55.5}) first.push_back(sample(t, 3.0, 1.0, -4.0));
+  for (double t : times) {
+    const Sample again = sample(t, 3.0, 1.0, -4.0);
+    const std::size_t index = t == 0.0 ? 0 : t == 1.2 ? 1 : t == 3.7 ? 2 : t == 9.9 ? 3 : 4;
+    EXPECT_TRUE(again == first[index]) << "t=" << t;
+  }
+  EXPECT_FALSE(first[1] == first[2]);
+  // Linear theory: eta = a sin(omega t - k x) with a = 1 m, T = 10 s.
+  EXPECT_NEAR(sample(2.5, 0.0, 0.0, -1.0).eta, 1.0, 1e-12);
+  EXPECT_EQ(sample(3.0, 0.0, 0.0, -1.0).vel[1], 0.0);
+}
+
+TEST(Exports, FortranHostsBlankPaddedNameIsFound) {
+  std::string padded = kData + "/regular_h30_t10.inp";
+  padded.resize(padded.size() + 40, ' ');
+  const std::string out = init_with(padded);
+  EXPECT_EQ(out.rfind("In pelm_dll init, inputfile: " + padded + "\n", 0), 0u);
+  EXPECT_NEAR(sample(2.5, 0.0, 0.0, -1.0).eta, 1.0, 1e-12);
+}
+
+struct RefusedCase {
+  const char* file;
+  const char* message;  // a line init must print ("" for none beyond the input messages)
+};
+
+TEST(Exports, RefusedSetUpLeavesOutputsAlone) {
+  const std::vector<RefusedCase> cases = {
+      {"unknown_wave_model.inp", ""},
+      {"missing_model_block.inp",
+       "*** ERROR *** Wavetype 0 selects reg_airy but the input has no reg_airy block - wave "
+       "model not set up\n"},
+      {"zero_depth_regular.inp",
+       "*** ERROR *** Water depth must be greater than 0 for reg_airy - wave model not set up. "
+       "wdepth = 0\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    // A working model first, so that the refusal must also discard it.
+    init_with(kData + "/regular_h30_t10.inp");
+    ASSERT_FALSE(sample(1.0, 0.0, 0.0, -2.0).untouched());
+    const std::string out = init_with(kData + "/" + c.file);
+    EXPECT_NE(out.find(c.message), std::string::npos) << out;
+    EXPECT_TRUE(sample(1.0, 0.0, 0.0, -2.0).untouched());
+    EXPECT_TRUE(sample(7.0, 5.0, 1.0, -20.0).untouched());
+  }
+}
+
+TEST(Exports, SecondInitReplacesTheFirstModel) {
+  init_with(kData + "/regular_h30_t10.inp");
+  const Sample a = sample(1.9, 2.0, 0.0, -3.0);
+  init_with(kData + "/regular_h50_t8.inp");
+  const Sample b = sample(1.9, 2.0, 0.0, -3.0);
+  EXPECT_FALSE(a == b);
+  EXPECT_NEAR(sample(2.0, 0.0, 0.0, -1.0).eta, 1.5, 1e-12);  // H = 3 m, T = 8 s: crest at T/4
+  init_with(kData + "/regular_h30_t10.inp");
+  EXPECT_TRUE(sample(1.9, 2.0, 0.0, -3.0) == a);
+}
+
+TEST(Exports, EndOfFileInsideABlockFinishesTheInput) {
+  const std::string file = kData + "/end_of_file_inside_block.inp";
+  const std::string out = init_with(file);
+  const std::string eof = "*** INFO *** End of file reached. Line number 6 Masterfile name: " + file + "\n";
+  EXPECT_EQ(out, "In pelm_dll init, inputfile: " + file + "\n" + eof +
+                     "Reg. airy input commands read with succes\n" + eof +
+                     "Pelm dll input commands read with succes\n" + eof);
+  EXPECT_NEAR(sample(2.5, 0.0, 0.0, -1.0).eta, 1.0, 1e-12);
+}
+
+TEST(ExportsDeathTest, InputFileThatCannotBeOpenedStopsTheProcess) {
+  const std::string file = kData + "/no_such_input.inp";
+  EXPECT_EXIT(init_with(file), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(
+      {
+        // The message goes to standard output; send that to the matched stream.
+        std::fflush(stdout);
+        if (!std::freopen("/dev/stderr", "w", stdout)) std::exit(3);
+        const double t = 0.0;
+        init(file.data(), static_cast<int32_t>(file.size()), &t, &t, &t);
+      },
+      ::testing::ExitedWithCode(1), "Error opening file: " + file);
+}
+
+TEST(ExportsDeathTest, IncludedFileThatCannotBeOpenedStopsTheProcess) {
+  const std::string file = kData + "/missing_included_file.inp";
+  EXPECT_EXIT(
+      {
+        std::fflush(stdout);
+        if (!std::freopen("/dev/stderr", "w", stdout)) std::exit(3);
+        const double t = 0.0;
+        init(file.data(), static_cast<int32_t>(file.size()), &t, &t, &t);
+      },
+      ::testing::ExitedWithCode(1),
+      "Main input file is continued in file :tests/data/no_such_file.inp\n"
+      "Error opening file: tests/data/no_such_file.inp");
+}
+
+}  // namespace

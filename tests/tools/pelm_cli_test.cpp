@@ -1,0 +1,172 @@
+// The pelm driver run as a user runs it: exit status, streams and CSV.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_folder.h"
+
+namespace pelm {
+namespace {
+
+const std::string kPelm = PELM_DRIVER_PATH;
+const std::string kData = PELM_TEST_DATA_DIR;
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::stringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+struct DriverRun {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs the driver in `folder` with the given argument string.
+DriverRun pelm(const TempFolder& folder, const std::string& args) {
+  const std::string command = "cd '" + folder.path("") + "' && '" + kPelm + "' " + args +
+                              " > stdout.txt 2> stderr.txt";
+  const int raw = std::system(command.c_str());
+  DriverRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = slurp(folder.path("stdout.txt"));
+  run.err = slurp(folder.path("stderr.txt"));
+  return run;
+}
+
+std::vector<std::vector<double>> csv_rows(const std::string& path, std::string& header) {
+  std::vector<std::vector<double>> rows;
+  const auto lines = lines_of(slurp(path));
+  if (lines.empty()) return rows;
+  header = lines[0];
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::vector<double> row;
+    std::stringstream fields(lines[i]);
+    for (std::string field; std::getline(fields, field, ',');) row.push_back(std::stod(field));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(PelmCli, UsageErrorsGetOneLineAndExitStatusTwo) {
+  const std::vector<std::string> cases = {
+      "",
+      "frobnicate",
+      "run --bogus",
+      "run --dt abc",
+      "run --dt",
+      "run --t-end 1e",
+      "run --point 1,2",
+      "run --point 1,2,3,4",
+      "run --point a,b,c",
+      "run --dt 0",
+      "run --dt -1",
+      "run --t-start 10 --t-end 5",
+      "run no_such_file.inp",
+      "run a.inp b.inp",
+  };
+  TempFolder folder;
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args);
+    const DriverRun r = pelm(folder, args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(r.err.empty());
+    if (!args.empty()) {
+      EXPECT_EQ(lines_of(r.err).size(), 1u) << r.err;
+    }
+  }
+}
+
+TEST(PelmCli, HelpShowsTheOptionsAndDefaults) {
+  TempFolder folder;
+  const DriverRun r = pelm(folder, "run --help");
+  EXPECT_EQ(r.status, 0);
+  for (const char* text : {"--t-start", "--t-end", "--dt", "--point", "--out", "default 60",
+                           "default 0,0,0 and 0,0,-10"})
+    EXPECT_NE(r.out.find(text), std::string::npos) << text;
+}
+
+TEST(PelmCli, RegularWaveCsvFollowsTheWindowAndThePoints) {
+  TempFolder folder;
+  const DriverRun r = pelm(folder, "run '" + kData + "/regular_h30_t10.inp' --t-start 1 --t-end 3.5 "
+                             "--dt 0.5 --point 0,0,-1 --point=10,-2,-5 --out waves.csv");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(lines_of(r.out),
+            (std::vector<std::string>{"In pelm_dll init, inputfile: " + kData + "/regular_h30_t10.inp",
+                                      "Reg. airy input commands read with succes",
+                                      "Pelm dll input commands read with succes"}));
+  std::string header;
+  const auto rows = csv_rows(folder.path("waves.csv"), header);
+  EXPECT_EQ(header, "t,x,y,z,eta,u,v,w,ax,ay,az,pdyn");
+  ASSERT_EQ(rows.size(), 12u);  // 6 times x 2 points, point order kept
+  const double omega = 2.0 * 3.141592653589793 / 10.0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto& row = rows[i];
+    ASSERT_EQ(row.size(), 12u);
+    EXPECT_EQ(row[0], 1.0 + 0.5 * static_cast<double>(i / 2));
+    EXPECT_EQ(row[1], i % 2 == 0 ? 0.0 : 10.0);
+    EXPECT_EQ(row[2], i % 2 == 0 ? 0.0 : -2.0);
+    EXPECT_EQ(row[3], i % 2 == 0 ? -1.0 : -5.0);
+    if (i % 2 == 0) {
+      EXPECT_NEAR(row[4], std::sin(omega * row[0]), 1e-12);
+    }
+    EXPECT_EQ(row[6], 0.0);
+    EXPECT_EQ(row[9], 0.0);
+  }
+}
+
+TEST(PelmCli, NumbersAreWrittenWithoutLosingDigits) {
+  TempFolder folder;
+  const DriverRun r = pelm(folder, "run '" + kData + "/regular_h30_t10.inp' --t-end 0.3 --dt 0.1");
+  ASSERT_EQ(r.status, 0);
+  const auto lines = lines_of(slurp(folder.path("pelm_output.csv")));
+  ASSERT_EQ(lines.size(), 9u);
+  // t = 0.1 * 3 is not 0.3 in binary: the row keeps all its digits.
+  EXPECT_EQ(lines[7].substr(0, lines[7].find(',')), "0.30000000000000004");
+}
+
+TEST(PelmCli, WithoutInputRunsTheBundledExampleFromAnyFolder) {
+  TempFolder folder;
+  const DriverRun r = pelm(folder, "run --t-end 2");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Pelm dll input commands read with succes"), std::string::npos);
+  EXPECT_EQ(r.out.find("ERROR"), std::string::npos) << r.out;
+  std::string header;
+  const auto rows = csv_rows(folder.path("pelm_output.csv"), header);
+  EXPECT_EQ(rows.size(), 21u * 2u);
+}
+
+TEST(PelmCli, FatalInputErrorStopsWithTheLibrarysMessage) {
+  TempFolder folder;
+  folder.write("bad.inp", "begin pelm_input;\ncontinue_in_file gone.inp;\n");
+  const DriverRun r = pelm(folder, "run bad.inp");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("Error opening file: gone.inp"), std::string::npos) << r.out;
+}
+
+TEST(PelmCli, UnwritableOutputIsAnError) {
+  TempFolder folder;
+  const DriverRun r = pelm(folder, "run '" + kData + "/regular_h30_t10.inp' --out no/such/dir/x.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pelm

@@ -35,7 +35,8 @@ void read_model_block(LibraryState& state, const std::string& name) {
     state.reg_airy = std::make_unique<RegModel>();
     reg_airy_input(current, *state.reg_airy);
   } else if (name == "ireg_airy") {
-    skip_model_block(current, name);
+    state.ireg_airy = std::make_unique<IregModel>();
+    ireg_airy_input(current, *state.ireg_airy);
   } else if (is_unavailable_model_block(name)) {
     skip_model_block(current, name);
   } else {

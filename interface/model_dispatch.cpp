@@ -52,8 +52,7 @@ void initialise_library(LibraryState& state, std::string_view input_file, double
   set_up_selected_model(state, t_start, t_end, dt);
 }
 
-void set_up_selected_model(LibraryState& state, double /*t_start*/, double /*t_end*/,
-                           double /*dt*/) {
+void set_up_selected_model(LibraryState& state, double t_start, double t_end, double dt) {
   state.model_ready = false;
   switch (state.wave_model) {
     case kRegAiry:
@@ -61,8 +60,9 @@ void set_up_selected_model(LibraryState& state, double /*t_start*/, double /*t_e
       reg_airy_init(*state.reg_airy, state.depth);
       break;
     case kIregAiry:
-      block_present(state, false);
-      return;
+      if (!block_present(state, state.ireg_airy != nullptr) || !depth_positive(state)) return;
+      if (!ireg_airy_init(*state.ireg_airy, state, t_start, t_end, dt)) return;
+      break;
     case kDetAiry:
     case kStrf:
     case kWavemods:
@@ -80,6 +80,7 @@ void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
   if (!state.model_ready) return;
   switch (state.wave_model) {
     case kRegAiry: reg_airy_elevation(state.position.data(), *state.reg_airy, state, eta); break;
+    case kIregAiry: linear_field_elevation(state.position.data(), *state.ireg_airy, state, eta); break;
     default: break;
   }
 }
@@ -89,6 +90,7 @@ void evaluate_kinematics(LibraryState& state, const double* pos, double* vel, do
   if (!state.model_ready) return;
   switch (state.wave_model) {
     case kRegAiry: reg_airy_kinematics(*state.reg_airy, state, pos, vel, acc, pdyn); break;
+    case kIregAiry: linear_field_kinematics(*state.ireg_airy, state, pos, vel, acc, pdyn); break;
     default: break;
   }
 }

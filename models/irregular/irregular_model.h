@@ -1,0 +1,109 @@
+#pragma once
+// Wave model 1, ireg_airy: an irregular linear sea synthesised from a
+// spectrum, and the linear component set that the deterministic model shares.
+//
+// Frame: x, y horizontal, z up, z = 0 at still water, bed at z = -h (SI units).
+// A component (A, omega, phi, k, theta) contributes A sin(alpha) to the
+// elevation with alpha = omega t - k (x cos(theta) + y sin(theta)) + phi; it
+// travels in the direction theta measured from +x towards +y.
+// Stretching option 0: kinematics up to the still-water level only.
+// Stretching option 1 (Wheeler): up to the instantaneous surface, the column
+// from the bed to eta mapped onto the still-water column.
+// Outside the water (above the surface level of the option, or below the bed)
+// every output is 0. Accelerations are local (no convective terms); the
+// dynamic pressure excludes the hydrostatic part.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace pelm {
+
+struct CommandFile;
+struct LibraryState;
+
+// One linear wave.
+struct WaveComponent {
+  double amplitude = 0.0;  // A (m)
+  double omega = 0.0;      // angular frequency (rad/s)
+  double phase = 0.0;      // phi (rad), phase of the sine at x = y = 0, t = 0
+  double k = 0.0;          // wave number (rad/m)
+  double direction = 0.0;  // theta (rad) from +x towards +y
+};
+
+// The evaluation's view of a component set: one array per quantity, with the
+// constants that do not depend on the query folded in once at set-up. With
+// r = exp(-k h), the depth functions are written overflow-free as
+//   cosh(k zs)/sinh(k h) = (Q + M)/(1 - r^2),  sinh(k zs)/sinh(k h) = (Q - M)/(1 - r^2),
+//   cosh(k zs)/cosh(k h) = (Q + M)/(1 + r^2),
+// Q = exp(k (zs - h)), M = exp(-k (zs + h)), both in [0, 1] for 0 <= zs <= h,
+// so that short waves in deep water give 0 rather than inf/inf.
+struct LinearFieldArrays {
+  std::vector<double> amplitude, omega, phase, k, cos_dir, sin_dir;
+  std::vector<double> velocity_factor;      // omega A / (1 - r^2)
+  std::vector<double> acceleration_factor;  // omega^2 A / (1 - r^2)
+  std::vector<double> pressure_factor;      // rho g A / (1 + r^2)
+  // Scratch of one kinematics call: sin and cos of every component's phase.
+  mutable std::vector<double> scratch_sin, scratch_cos;
+};
+
+// Grid of the precomputed field: time x lateral station x depth level, along
+// the line x = 0; other x are served by a shift in time by x / c_g.
+struct PregenGrid {
+  // Input (pregen_field sub-block).
+  std::int32_t nz = 15;      // depth levels
+  std::int32_t ny = 1;       // lateral stations, odd
+  double dt_grid = 0.0;      // s; 0: a tenth of the shortest period
+  double dy = 0.0;           // m
+  double x_range = 100.0;    // m
+  // Derived by the build.
+  std::int32_t nt = 0;       // time nodes
+  double t_first = 0.0;      // time of the first node (s)
+  double t_x = 0.0;          // x_range / c_g (s)
+  double c_g = 0.0;          // group velocity of the dominant component (m/s)
+  std::vector<double> level_height;  // s_l above the bed, l = 0 .. nz-1
+  std::vector<double> eta;           // [i * ny + j]
+  std::vector<double> kinematics;    // 7 values u, v, w, ax, ay, az, p at [((i * ny + j) * nz + l) * 7]
+};
+
+struct IregModel {
+  std::int32_t stretching = 1;
+  std::int32_t spectrum = 1;          // 1 JONSWAP, 2 Pierson-Moskowitz, 3 white noise
+  std::int32_t spreading = 0;         // 1: cos^(2s) directional spreading
+  std::int32_t spreading_exponent = 4;
+  std::optional<std::array<double, 3>> jonswap;  // Hs (m), Tp (s), gamma
+  std::optional<std::array<double, 2>> pm;       // Hs (m), Tz (s)
+  std::optional<std::array<double, 2>> wn;       // variance V (m^2), cut-off fc (Hz)
+  std::int32_t component_count = 0;
+  std::int32_t seed = 1;
+  bool precompute = true;
+  std::unique_ptr<PregenGrid> grid;
+
+  // Filled by the set-up.
+  std::vector<WaveComponent> components;  // in increasing frequency
+  double omega_low = 0.0;
+  double delta_omega = 0.0;
+  LinearFieldArrays field;
+};
+
+// Reads the block "begin ireg_airy; ... end;" (with its pregen_field sub-block).
+void ireg_airy_input(CommandFile*& current, IregModel& model);
+
+// Reads the sub-block "begin pregen_field; ... end;" into `grid`.
+void pregen_field_input(CommandFile*& current, PregenGrid& grid);
+
+// Synthesises the sea for the host window; false (after an error line) when
+// the input cannot give a sea.
+bool ireg_airy_init(IregModel& model, LibraryState& state, double t_start, double t_end,
+                    double dt);
+
+// Elevation and kinematics of a linear field (ireg_airy, and det_airy's
+// embedded field), from the grid when the model precomputes.
+void linear_field_elevation(const double* pos, const IregModel& model, const LibraryState& state,
+                            double& eta);
+void linear_field_kinematics(const IregModel& model, const LibraryState& state, const double* pos,
+                             double* vel, double* acc, double& pdyn);
+
+}  // namespace pelm

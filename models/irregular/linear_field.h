@@ -1,0 +1,23 @@
+#pragma once
+// Evaluation of a linear component set by direct summation.
+
+#include "models/irregular/irregular_model.h"
+
+namespace pelm {
+
+// Derives the evaluation arrays of `model.field` from `model.components` in
+// depth h. Called once the components are final.
+void prepare_linear_field(IregModel& model, double h);
+
+// Sum of A sin(alpha) over the components, in component order.
+double direct_elevation(const LinearFieldArrays& field, double t, double x, double y);
+
+// The depth functions of one component at stretched height zs above the bed.
+struct DepthFactors {
+  double cosh_over_sinh = 0.0;  // cosh(k zs) / sinh(k h)
+  double sinh_over_sinh = 0.0;  // sinh(k zs) / sinh(k h)
+  double cosh_over_cosh = 0.0;  // cosh(k zs) / cosh(k h)
+};
+DepthFactors depth_factors(double k, double h, double zs);
+
+}  // namespace pelm

@@ -36,7 +36,9 @@ void forward_pass_4(int ido, int l1, const double* cc, double* ch, const double*
                     const double* wa2, const double* wa3);
 void forward_pass_5(int ido, int l1, const double* cc, double* ch, const double* wa1,
                     const double* wa2, const double* wa3, const double* wa4);
-// Any odd ip >= 3 with odd ido.
+// Any odd ip >= 3 with odd ido: direct sums over the pairs (j, ip - j) for
+// small ip, Bluestein's chirp convolution for large ip (a large prime length
+// would otherwise cost N^2).
 void forward_pass_odd(int ido, int ip, int l1, const double* cc, double* ch, const double* wa);
 
 }  // namespace pelm::fft_detail

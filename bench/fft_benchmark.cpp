@@ -1,0 +1,136 @@
+// DFFTRF against FFTW's real-to-complex transform, side by side in one run.
+//
+//   BM_DFFTRF/N     the library's entry point as the models call it: allocate
+//                   the work array, factorise, fill the twiddle table,
+//                   transform, free.
+//   BM_DF2TRF/N     the transform alone, with a work array from DFFTRI made
+//                   once outside the timed loop.
+//   BM_FFTW_r2c/N   fftw_execute of a plan made once with FFTW_MEASURE
+//                   (planning not timed), out of place, double precision.
+//
+// After the runs the time ratios ours / FFTW are printed for each N, so the
+// ratio comes from one process on one machine state.
+
+#include <benchmark/benchmark.h>
+#include <fftw3.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "numerics/fft.h"
+
+namespace {
+
+// 32768 = 2 * 4^7, 36000 = 2^5 3^2 5^3, 19683 = 3^9, 32749 prime.
+const std::vector<std::int64_t> kLengths = {32768, 36000, 19683, 32749};
+
+std::vector<double> sequence(std::int64_t n) {
+  std::vector<double> x(static_cast<std::size_t>(n));
+  std::uint64_t state = 12345;
+  for (auto& v : x) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    v = static_cast<double>(state >> 11) * 0x1.0p-53 - 0.5;
+  }
+  return x;
+}
+
+void BM_DFFTRF(benchmark::State& state) {
+  const auto n = static_cast<std::int32_t>(state.range(0));
+  const auto x = sequence(n);
+  std::vector<double> coeff(x.size());
+  for (auto _ : state) {
+    pelm::DFFTRF(n, x.data(), coeff.data());
+    benchmark::DoNotOptimize(coeff.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+void BM_DF2TRF(benchmark::State& state) {
+  const auto n = static_cast<std::int32_t>(state.range(0));
+  const auto x = sequence(n);
+  std::vector<double> coeff(x.size());
+  std::vector<double> work(2 * x.size() + 15);
+  pelm::DFFTRI(n, work.data());
+  for (auto _ : state) {
+    pelm::DF2TRF(n, x.data(), coeff.data(), work.data());
+    benchmark::DoNotOptimize(coeff.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+void BM_FFTW_r2c(benchmark::State& state) {
+  const auto n = static_cast<int>(state.range(0));
+  double* in = fftw_alloc_real(static_cast<std::size_t>(n));
+  fftw_complex* out = fftw_alloc_complex(static_cast<std::size_t>(n / 2 + 1));
+  // FFTW_MEASURE overwrites the arrays while planning: fill them afterwards.
+  fftw_plan plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_MEASURE);
+  const auto x = sequence(n);
+  for (int i = 0; i < n; ++i) in[i] = x[static_cast<std::size_t>(i)];
+  for (auto _ : state) {
+    fftw_execute(plan);
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+  fftw_destroy_plan(plan);
+  fftw_free(out);
+  fftw_free(in);
+}
+
+void register_lengths(benchmark::internal::Benchmark* b) {
+  for (auto n : kLengths) b->Arg(n);
+  b->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(BM_DFFTRF)->Apply(register_lengths);
+BENCHMARK(BM_DF2TRF)->Apply(register_lengths);
+BENCHMARK(BM_FFTW_r2c)->Apply(register_lengths);
+
+// Console output as usual, and the mean real time per iteration of every run
+// kept by name for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const auto& run : runs)
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  void print_ratios() const {
+    std::printf("\nTime ratios, ours / FFTW r2c (FFTW_MEASURE), same run:\n");
+    for (auto n : kLengths) {
+      const auto fftw = times_.find(run_name("BM_FFTW_r2c", n));
+      if (fftw == times_.end()) continue;
+      for (const char* ours : {"BM_DFFTRF", "BM_DF2TRF"}) {
+        const auto it = times_.find(run_name(ours, n));
+        if (it != times_.end())
+          std::printf("  N = %6lld  %s / FFTW = %9.2f\n", static_cast<long long>(n), ours,
+                      it->second / fftw->second);
+      }
+    }
+  }
+
+ private:
+  static std::string run_name(const char* function, std::int64_t n) {
+    std::string name(function);
+    name.append("/").append(std::to_string(n));
+    return name;
+  }
+
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.print_ratios();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -153,6 +153,25 @@ TEST(PelmCli, WithoutInputRunsTheBundledExampleFromAnyFolder) {
   EXPECT_EQ(rows.size(), 21u * 2u);
 }
 
+// The grid of the irregular example follows a window that starts late: the
+// sea keeps moving to its end instead of freezing at the last grid node.
+TEST(PelmCli, IrregularSeaMovesThroughALateWindow) {
+  TempFolder folder;
+  const DriverRun r = pelm(folder, "run --t-start 1000 --t-end 1100 --dt 0.5 --point 0,0,-3");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("In Pelm_dll, calculating wave field - done"), std::string::npos);
+  std::string header;
+  const auto rows = csv_rows(folder.path("pelm_output.csv"), header);
+  ASSERT_EQ(rows.size(), 201u);
+  int changes = 0;
+  for (std::size_t i = 180; i < rows.size(); ++i) changes += rows[i][4] != rows[i - 1][4];
+  EXPECT_EQ(changes, 20);
+  // The diagnostic record covers the window every 0.2 s.
+  const auto record = lines_of(slurp(folder.path("fort.98")));
+  ASSERT_FALSE(record.empty());
+  EXPECT_EQ(record.front().substr(0, 5), "1000 ");
+}
+
 TEST(PelmCli, FatalInputErrorStopsWithTheLibrarysMessage) {
   TempFolder folder;
   folder.write("bad.inp", "begin pelm_input;\ncontinue_in_file gone.inp;\n");

@@ -165,7 +165,7 @@ TEST(PelmCli, IrregularSeaMovesThroughALateWindow) {
   ASSERT_EQ(rows.size(), 201u);
   int changes = 0;
   for (std::size_t i = 180; i < rows.size(); ++i) changes += rows[i][4] != rows[i - 1][4];
-  EXPECT_EQ(changes, 20);
+  EXPECT_EQ(changes, static_cast<int>(rows.size()) - 180);
   // The diagnostic record covers the window every 0.2 s.
   const auto record = lines_of(slurp(folder.path("fort.98")));
   ASSERT_FALSE(record.empty());

@@ -25,14 +25,6 @@ double direct_elevation_keeping_phases(const LinearFieldArrays& f, double t, dou
   return eta;
 }
 
-void fill_phases(const LinearFieldArrays& f, double t, double x, double y) {
-  for (std::size_t i = 0; i < f.amplitude.size(); ++i) {
-    const double alpha = phase_of(f, i, t, x, y);
-    f.scratch_sin[i] = std::sin(alpha);
-    f.scratch_cos[i] = std::cos(alpha);
-  }
-}
-
 // Sums the kinematics at stretched height zs from the phases in the scratch.
 void direct_kinematics(const LinearFieldArrays& f, double h, double zs, double* vel, double* acc,
                        double& pdyn) {
@@ -138,7 +130,7 @@ void linear_field_kinematics(const IregModel& model, const LibraryState& state, 
 
   const double zs = wheeler ? (z + h) / (eta / h + 1.0) : z + h;
   if (grid) return grid_kinematics(*model.grid, h, t, x, y, zs, vel, acc, pdyn);
-  if (!wheeler) fill_phases(model.field, t, x, y);
+  if (!wheeler) direct_elevation_keeping_phases(model.field, t, x, y);
   direct_kinematics(model.field, h, zs, vel, acc, pdyn);
 }
 

@@ -5,6 +5,7 @@
 
 #include "input/command_file.h"
 #include "models/irregular/irregular_model.h"
+#include "tests/support/block_reader.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/temp_folder.h"
 
@@ -18,31 +19,12 @@ const std::string kIncomplete =
 const std::string kPrecalculated = "In Pelm_dll: Wave field will be precalculated";
 const std::string kFieldOk = "In Pelm_dll, wfield commands read with succes";
 
-struct Read {
-  IregModel model;
-  Lines messages;
-  std::string next;  // first word after the block reader returned
-};
+using Read = BlockRead<IregModel>;
 
-// Reads an ireg_airy block body, followed by a line "after;".
 Read read_block(const std::string& body) {
-  TempFolder folder;
-  CommandFile file;
-  file.name = folder.write("ireg.inp", body + "after;\n");
-  EXPECT_TRUE(open_command_file(file));
-  CommandFile* current = &file;
-  Read r;
-  {
-    ConsoleCapture capture;
-    ireg_airy_input(current, r.model);
-    r.messages = capture.lines();
-  }
-  std::string line;
-  CommandLine command;
-  ConsoleCapture quiet;
-  next_command(current, line, command);
-  r.next = command.command();
-  return r;
+  return read_block_body<IregModel>(body, [](CommandFile*& current, IregModel& model) {
+    ireg_airy_input(current, model);
+  });
 }
 
 TEST(IregularInput, DefaultsWithoutCommands) {

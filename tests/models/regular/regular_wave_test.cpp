@@ -7,6 +7,7 @@
 #include "interface/library_state.h"
 #include "models/regular/regular_model.h"
 #include "numerics/constants.h"
+#include "tests/support/block_reader.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/temp_folder.h"
 
@@ -177,30 +178,10 @@ TEST_F(RegularWave, DynamicPressureUsesTheLibrarysDensityAndGravity) {
               1e-9);
 }
 
-// Reads a reg_airy block body (the lines after "begin reg_airy;") from a file.
-struct BlockResult {
-  RegModel model;
-  std::vector<std::string> messages;
-  std::string next_command;  // first word of the line read after the block reader returned
-};
-
-BlockResult read_block(const std::string& body) {
-  TempFolder folder;
-  CommandFile file;
-  file.name = folder.write("reg.inp", body + "after;\n");
-  EXPECT_TRUE(open_command_file(file));
-  CommandFile* current = &file;
-  BlockResult result;
-  {
-    ConsoleCapture capture;
-    reg_airy_input(current, result.model);
-    result.messages = capture.lines();
-  }
-  std::string line;
-  CommandLine command;
-  next_command(current, line, command);
-  result.next_command = command.command();
-  return result;
+BlockRead<RegModel> read_block(const std::string& body) {
+  return read_block_body<RegModel>(body, [](CommandFile*& current, RegModel& model) {
+    reg_airy_input(current, model);
+  });
 }
 
 TEST(RegularWaveInput, Commands) {
@@ -213,7 +194,7 @@ TEST(RegularWaveInput, Commands) {
     EXPECT_EQ(r.model.amplitude, 1.0);
     EXPECT_EQ(r.model.omega, kPi * 2.0 / 10.0);
     EXPECT_EQ(r.messages, std::vector<std::string>{ok});
-    EXPECT_EQ(r.next_command, "after");
+    EXPECT_EQ(r.next, "after");
   }
   {
     const auto r = read_block("wave 3 0;\nstretching 0.5;\nend;\n");
@@ -241,7 +222,7 @@ TEST(RegularWaveInput, Commands) {
     EXPECT_EQ(r.messages[0], "*** ERROR *** Not correct number of parameters in command line");
     EXPECT_EQ(r.messages[1], "*** ERROR *** Error reading parameters in command line: wave 2");
     EXPECT_EQ(r.messages[2].rfind("*** ERROR *** Error in command line 2 Masterfile name: ", 0), 0u);
-    EXPECT_EQ(r.next_command, "end");
+    EXPECT_EQ(r.next, "end");
   }
   {
     const auto r = read_block("height 2;\n;\nstretching 1;\nwave 1 8;\nend;\n");

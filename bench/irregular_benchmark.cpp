@@ -58,6 +58,8 @@
 #include <tuple>
 #include <vector>
 
+#include <unistd.h>
+
 #include "interface/library_state.h"
 #include "models/irregular/irregular_model.h"
 #include "models/irregular/linear_field.h"
@@ -621,11 +623,16 @@ bool check_against_library(int n) {
 }
 
 // ---------------------------------------------------------------------------
-// Console output as usual; the times and counters of every run are kept by
-// name for the side-by-side figures printed at the end.
+// Console output as usual; the CPU times and counters of every run are kept
+// by name for the side-by-side figures printed at the end. CPU time rather
+// than wall time: on a shared machine it leaves out the time the process was
+// waiting for a core, which falls unevenly on the two sides of a ratio.
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  // Colours only on a terminal, so that a captured run reads as plain text.
+  RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& run : runs) {
       if (run.error_occurred) continue;
@@ -635,15 +642,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
       Kept& k = kept_[run.run_name.function_name + "/" + run.run_name.args];
       if (k.median && !median) continue;
       k.median = median;
-      k.time = run.GetAdjustedRealTime();
+      k.time = run.GetAdjustedCPUTime();
       for (const auto& [name, counter] : run.counters) k.counters[name] = counter.value;
     }
     ConsoleReporter::ReportRuns(runs);
   }
 
   void print_summary() const {
-    std::printf("\nSide by side, same run (reference = straightforward code in this file;\n"
-                "medians when repeated):\n");
+    std::printf("\nSide by side, same run, CPU time (reference = straightforward code in this\n"
+                "file; medians when repeated):\n");
     for (auto n : kComponentCounts) {
       std::printf("  N = %lld\n", static_cast<long long>(n));
       ratio("elevation per point", "BM_Reference_Elevation", "BM_Direct_Elevation", n, "ns");
@@ -655,7 +662,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         std::printf("    grid look-up per point (3 h grid):   %.1f ns\n", lookup->time);
       if (const Kept* mem = find("BM_Setup_Memory", n))
         std::printf("    3 h set-up: peak %.1f MiB, retained %.1f MiB; straightforward tables %.1f MiB "
-                    "(nt = %.0f); set-up time %.0f ms\n",
+                    "(nt = %.0f); set-up CPU time %.0f ms\n",
                     counter(*mem, "peak_MiB"), counter(*mem, "retained_MiB"),
                     counter(*mem, "straightforward_MiB"), counter(*mem, "nt"), mem->time);
     }

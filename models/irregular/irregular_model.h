@@ -38,10 +38,11 @@ struct WaveComponent {
 // r = exp(-k h), the depth functions are written overflow-free as
 //   cosh(k zs)/sinh(k h) = (Q + M)/(1 - r^2),  sinh(k zs)/sinh(k h) = (Q - M)/(1 - r^2),
 //   cosh(k zs)/cosh(k h) = (Q + M)/(1 + r^2),
-// Q = exp(k (zs - h)), M = exp(-k (zs + h)), both in [0, 1] for 0 <= zs <= h,
-// so that short waves in deep water give 0 rather than inf/inf.
+// Q = exp(k (zs - h)), M = exp(-k (zs + h)) = r^2 / Q, both in [0, 1] for
+// 0 <= zs <= h, so that short waves in deep water give 0 rather than inf/inf.
 struct LinearFieldArrays {
   std::vector<double> amplitude, omega, phase, k, cos_dir, sin_dir;
+  std::vector<double> r_squared;            // exp(-2 k h)
   std::vector<double> velocity_factor;      // omega A / (1 - r^2)
   std::vector<double> acceleration_factor;  // omega^2 A / (1 - r^2)
   std::vector<double> pressure_factor;      // rho g A / (1 + r^2)

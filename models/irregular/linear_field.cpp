@@ -28,12 +28,12 @@ double direct_elevation_keeping_phases(const LinearFieldArrays& f, double t, dou
 // Sums the kinematics at stretched height zs from the phases in the scratch.
 void direct_kinematics(const LinearFieldArrays& f, double h, double zs, double* vel, double* acc,
                        double& pdyn) {
-  const double above_bed = zs - h;     // <= 0
-  const double mirrored = -(zs + h);   // <= 0
+  const double below_surface = zs - h;  // <= 0
   double u = 0.0, v = 0.0, w = 0.0, ax = 0.0, ay = 0.0, az = 0.0, p = 0.0;
   for (std::size_t i = 0; i < f.amplitude.size(); ++i) {
-    const double q = std::exp(f.k[i] * above_bed);
-    const double m = std::exp(f.k[i] * mirrored);
+    const double q = std::exp(f.k[i] * below_surface);
+    // M <= Q: where Q underflows, so has M.
+    const double m = q > 0.0 ? f.r_squared[i] / q : 0.0;
     const double cz = q + m;
     const double sz = q - m;
     const double s = f.scratch_sin[i];
@@ -76,7 +76,7 @@ void prepare_linear_field(IregModel& model, double h) {
   LinearFieldArrays& f = model.field;
   f = LinearFieldArrays();
   const std::size_t n = model.components.size();
-  for (auto* array : {&f.amplitude, &f.omega, &f.phase, &f.k, &f.cos_dir, &f.sin_dir,
+  for (auto* array : {&f.amplitude, &f.omega, &f.phase, &f.k, &f.cos_dir, &f.sin_dir, &f.r_squared,
                       &f.velocity_factor, &f.acceleration_factor, &f.pressure_factor,
                       &f.scratch_sin, &f.scratch_cos})
     array->resize(n);
@@ -90,6 +90,7 @@ void prepare_linear_field(IregModel& model, double h) {
     f.sin_dir[i] = std::sin(c.direction);
     const double r2 = std::exp(-2.0 * c.k * h);
     const double one_minus_r2 = -std::expm1(-2.0 * c.k * h);
+    f.r_squared[i] = r2;
     f.velocity_factor[i] = c.omega * c.amplitude / one_minus_r2;
     f.acceleration_factor[i] = c.omega * c.omega * c.amplitude / one_minus_r2;
     f.pressure_factor[i] = LibraryState::density * LibraryState::gravity * c.amplitude / (1.0 + r2);
@@ -106,7 +107,7 @@ double direct_elevation(const LinearFieldArrays& f, double t, double x, double y
 void linear_field_elevation(const double* pos, const IregModel& model, const LibraryState& state,
                             double& eta) {
   if (model.precompute)
-    eta = grid_elevation(*model.grid, state.time, pos[0], pos[1]);
+    eta = grid_elevation(*model.grid, locate_in_grid(*model.grid, state.time, pos[0], pos[1]));
   else
     eta = direct_elevation(model.field, state.time, pos[0], pos[1]);
 }
@@ -121,15 +122,16 @@ void linear_field_kinematics(const IregModel& model, const LibraryState& state, 
 
   // The surface level of the water column: the still-water level without
   // stretching, the instantaneous surface with it.
+  GridPoint cell;
+  if (grid) cell = locate_in_grid(*model.grid, t, x, y);
   double eta = 0.0;
   if (wheeler)
-    eta = grid ? grid_elevation(*model.grid, t, x, y)
-               : direct_elevation_keeping_phases(model.field, t, x, y);
+    eta = grid ? grid_elevation(*model.grid, cell) : direct_elevation_keeping_phases(model.field, t, x, y);
   const double z_top = wheeler ? eta : 0.0;
   if (z > z_top || z < -h) return write_zeros(vel, acc, pdyn);
 
   const double zs = wheeler ? (z + h) / (eta / h + 1.0) : z + h;
-  if (grid) return grid_kinematics(*model.grid, h, t, x, y, zs, vel, acc, pdyn);
+  if (grid) return grid_kinematics(*model.grid, cell, h, zs, vel, acc, pdyn);
   if (!wheeler) direct_elevation_keeping_phases(model.field, t, x, y);
   direct_kinematics(model.field, h, zs, vel, acc, pdyn);
 }

@@ -53,31 +53,8 @@ std::size_t clamp_index(double one_based, std::int32_t count) {
   return static_cast<std::size_t>(clamped) - 1;
 }
 
-struct TimeCell {
-  std::size_t i1, i2;
-  double remainder;
-};
-
-TimeCell time_cell(const PregenGrid& g, double t, double x) {
-  const double tau = t - x / g.c_g - g.t_first + kTimeNudge;
-  return TimeCell{clamp_index(std::floor(tau / g.dt_grid) + 1.0, g.nt),
-                  clamp_index(std::floor((tau + g.dt_grid) / g.dt_grid) + 1.0, g.nt),
-                  cell_remainder(tau, 0.0, g.dt_grid)};
-}
-
-struct LateralCell {
-  std::size_t j1, j2;
-  double remainder;
-};
-
 double station_y(const PregenGrid& g, std::size_t j) {
   return static_cast<double>(j) * g.dy - (g.ny - 1) * 0.5 * g.dy;
-}
-
-LateralCell lateral_cell(const PregenGrid& g, double y) {
-  const std::size_t j1 = clamp_index(std::floor(y / g.dy + (g.ny - 1) * 0.5 + 1.0), g.ny);
-  const std::size_t j2 = std::min<std::size_t>(j1 + 1, static_cast<std::size_t>(g.ny) - 1);
-  return LateralCell{j1, j2, y - station_y(g, j1)};
 }
 
 const double* node_values(const PregenGrid& g, std::size_t i, std::size_t j, std::size_t l) {
@@ -202,60 +179,62 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
   return true;
 }
 
-double grid_elevation(const PregenGrid& g, double t, double x, double y) {
-  const TimeCell tc = time_cell(g, t, x);
-  const auto ny = static_cast<std::size_t>(g.ny);
-  if (g.ny == 1)
-    return interpolate_two_point(tc.remainder, 0.0, g.dt_grid, g.eta[tc.i1 * ny], g.eta[tc.i2 * ny]);
-  const LateralCell yc = lateral_cell(g, y);
-  return interpolate_bilinear(tc.remainder, yc.remainder, 0.0, 0.0, g.dt_grid, g.dy,
-                              g.eta[tc.i1 * ny + yc.j1], g.eta[tc.i2 * ny + yc.j1],
-                              g.eta[tc.i2 * ny + yc.j2], g.eta[tc.i1 * ny + yc.j2]);
+GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
+  GridPoint p;
+  const double tau = t - x / g.c_g - g.t_first + kTimeNudge;
+  p.i1 = clamp_index(std::floor(tau / g.dt_grid) + 1.0, g.nt);
+  p.i2 = clamp_index(std::floor((tau + g.dt_grid) / g.dt_grid) + 1.0, g.nt);
+  p.tau_r = cell_remainder(tau, 0.0, g.dt_grid);
+  p.time = two_point_weights(p.tau_r, 0.0, g.dt_grid);
+  if (g.ny > 1) {
+    p.j1 = clamp_index(std::floor(y / g.dy + (g.ny - 1) * 0.5 + 1.0), g.ny);
+    p.j2 = std::min<std::size_t>(p.j1 + 1, static_cast<std::size_t>(g.ny) - 1);
+    p.y_r = y - station_y(g, p.j1);
+    p.lateral = two_point_weights(p.y_r, 0.0, g.dy);
+  }
+  return p;
 }
 
-void grid_kinematics(const PregenGrid& g, double h, double t, double x, double y, double s,
-                     double* vel, double* acc, double& pdyn) {
-  const TimeCell tc = time_cell(g, t, x);
+double grid_elevation(const PregenGrid& g, const GridPoint& p) {
+  const auto ny = static_cast<std::size_t>(g.ny);
+  if (g.ny == 1) return interpolate(p.time, g.eta[p.i1], g.eta[p.i2]);
+  return interpolate_bilinear(p.tau_r, p.y_r, 0.0, 0.0, g.dt_grid, g.dy, g.eta[p.i1 * ny + p.j1],
+                              g.eta[p.i2 * ny + p.j1], g.eta[p.i2 * ny + p.j2],
+                              g.eta[p.i1 * ny + p.j2]);
+}
+
+// All seven values (velocity, acceleration, pressure) are interpolated with
+// the same weights per axis: laterally, then in depth, then in time.
+void grid_kinematics(const PregenGrid& g, const GridPoint& p, double h, double s, double* vel,
+                     double* acc, double& pdyn) {
   const std::size_t l1 = clamp_index(
       std::floor(1.0 + 2.0 * (g.nz - 1) * std::asin(std::min(s / h, 1.0)) / kPi), g.nz);
   const std::size_t l2 = std::min<std::size_t>(l1 + 1, static_cast<std::size_t>(g.nz) - 1);
   const double z_r = s - g.level_height[l1];
   const double dz = std::max(g.level_height[l2] - g.level_height[l1], kMinimumCell);
+  const TwoPointWeights depth = two_point_weights(z_r, 0.0, dz);
 
-  // The 7 values at a (time, level) corner, interpolated laterally when the
-  // grid has more than one station.
-  std::array<std::array<double, kValues>, 4> corner{};
-  const std::size_t times[2] = {tc.i1, tc.i2};
-  const std::size_t levels[2] = {l1, l2};
-  const LateralCell yc = g.ny > 1 ? lateral_cell(g, y) : LateralCell{0, 0, 0.0};
+  double at_time[2][kValues];
+  const std::size_t times[2] = {p.i1, p.i2};
   for (std::size_t a = 0; a < 2; ++a) {
+    double corner[2][kValues];
+    const std::size_t levels[2] = {l1, l2};
     for (std::size_t b = 0; b < 2; ++b) {
-      auto& out = corner[a * 2 + b];
-      const double* first = node_values(g, times[a], yc.j1, levels[b]);
+      const double* first = node_values(g, times[a], p.j1, levels[b]);
       if (g.ny == 1) {
-        std::copy(first, first + kValues, out.begin());
+        std::copy(first, first + kValues, corner[b]);
       } else {
-        const double* second = node_values(g, times[a], yc.j2, levels[b]);
-        interpolate_two_point_vector(6, out.data(), 1, yc.remainder, 0.0, g.dy, first, second, 1);
-        out[6] = interpolate_two_point(yc.remainder, 0.0, g.dy, first[6], second[6]);
+        const double* second = node_values(g, times[a], p.j2, levels[b]);
+        for (std::size_t q = 0; q < kValues; ++q) corner[b][q] = interpolate(p.lateral, first[q], second[q]);
       }
     }
+    for (std::size_t q = 0; q < kValues; ++q) at_time[a][q] = interpolate(depth, corner[0][q], corner[1][q]);
   }
-  // Depth at both times, then time.
-  std::array<std::array<double, kValues>, 2> at_time{};
-  for (std::size_t a = 0; a < 2; ++a) {
-    const auto& lower = corner[a * 2];
-    const auto& upper = corner[a * 2 + 1];
-    interpolate_two_point_vector(3, at_time[a].data(), 1, z_r, 0.0, dz, lower.data(), upper.data(), 1);
-    interpolate_two_point_vector(3, at_time[a].data() + 3, 1, z_r, 0.0, dz, lower.data() + 3,
-                                 upper.data() + 3, 1);
-    at_time[a][6] = interpolate_two_point(z_r, 0.0, dz, lower[6], upper[6]);
-  }
-  interpolate_two_point_vector(3, vel, 1, tc.remainder, 0.0, g.dt_grid, at_time[0].data(),
-                               at_time[1].data(), 1);
-  interpolate_two_point_vector(3, acc, 1, tc.remainder, 0.0, g.dt_grid, at_time[0].data() + 3,
-                               at_time[1].data() + 3, 1);
-  pdyn = interpolate_two_point(tc.remainder, 0.0, g.dt_grid, at_time[0][6], at_time[1][6]);
+  double out[kValues];
+  for (std::size_t q = 0; q < kValues; ++q) out[q] = interpolate(p.time, at_time[0][q], at_time[1][q]);
+  std::copy(out, out + 3, vel);
+  std::copy(out + 3, out + 6, acc);
+  pdyn = out[6];
 }
 
 }  // namespace pelm

@@ -10,7 +10,10 @@
 // the first or last node. Depth levels s_l = h sin(l pi / (2 (nz - 1))) above
 // the bed are densest near the surface.
 
+#include <cstddef>
+
 #include "models/irregular/irregular_model.h"
+#include "numerics/interpolation.h"
 
 namespace pelm {
 
@@ -22,12 +25,24 @@ struct LibraryState;
 bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start, double t_end,
                            double omega_max);
 
-// Elevation at (x, y) and time t.
-double grid_elevation(const PregenGrid& grid, double t, double x, double y);
+// Where a query at time t and (x, y) falls in the grid: its time cell after
+// the shift by x / c_g and its lateral cell, with their interpolation weights.
+struct GridPoint {
+  std::size_t i1 = 0, i2 = 0;  // time nodes, clamped to the grid
+  double tau_r = 0.0;          // time within the cell (s)
+  TwoPointWeights time;
+  std::size_t j1 = 0, j2 = 0;  // lateral stations, clamped
+  double y_r = 0.0;            // position from station j1 (m)
+  TwoPointWeights lateral;
+};
+GridPoint locate_in_grid(const PregenGrid& grid, double t, double x, double y);
 
-// Kinematics at (x, y), time t and stretched height s above the bed
+// Elevation at a located point.
+double grid_elevation(const PregenGrid& grid, const GridPoint& point);
+
+// Kinematics at a located point and stretched height s above the bed
 // (0 <= s <= h); the caller has rejected points outside the water.
-void grid_kinematics(const PregenGrid& grid, double h, double t, double x, double y, double s,
+void grid_kinematics(const PregenGrid& grid, const GridPoint& point, double h, double s,
                      double* vel, double* acc, double& pdyn);
 
 }  // namespace pelm

@@ -1,21 +1,24 @@
-# Runs one pelm command twice, with the Linux build and with pelm.exe +
-# pelm_dll.dll under wine, and requires the same behaviour: the same exit
-# status, the same console lines on standard output and standard error, the
-# same set of files written, and in every file and line the same text with
-# numbers equal within the comparer's relative tolerance.
+# Runs a command with the Linux build and its counterpart with the Windows
+# build under wine (pelm.exe + pelm_dll.dll, or another host of the DLL), and
+# requires the same behaviour: the same exit status, the same console lines
+# on standard output and standard error, the same set of files written, and
+# in every file and line the same text with numbers equal within the
+# comparer's tolerance (compare_outputs.cpp).
 #
 # Each run gets a folder of its own holding copies of the input folders, and
 # both get the same relative input path, so that messages that name a file
 # read the same and files that the library writes (fort.98) do not collide.
 #
-# cmake -DLINUX_PELM=... -DWINDOWS_PELM=.../pelm.exe -DWINE=... -DCOMPARE=...
-#       -DWORK_DIR=... -DINPUT_DIRS=src1|src2 -DPELM_ARGS=run|examples/x.inp|...
+# cmake -DLINUX_COMMAND=build/pelm|run|examples/x.inp|...
+#       -DWINDOWS_COMMAND=wine|.../pelm.exe|run|examples/x.inp|...
+#       -DCOMPARE=... -DWORK_DIR=... -DINPUT_DIRS=src1|src2
 #       -DEXPECT=success|failure -P compare_with_linux.cmake
 
 cmake_minimum_required(VERSION 3.25)
 
 string(REPLACE "|" ";" input_dirs "${INPUT_DIRS}")
-string(REPLACE "|" ";" pelm_args "${PELM_ARGS}")
+string(REPLACE "|" ";" linux_command "${LINUX_COMMAND}")
+string(REPLACE "|" ";" windows_command "${WINDOWS_COMMAND}")
 # A run of the whole window takes a second on Linux; wine's start adds a few.
 set(run_timeout 600)
 
@@ -33,7 +36,7 @@ function(run platform)
   endforeach()
   file(GLOB_RECURSE before RELATIVE "${folder}" "${folder}/*")
   # Standard input is empty, so a library pause for the operator cannot hang.
-  execute_process(COMMAND ${ARGN} ${pelm_args}
+  execute_process(COMMAND ${ARGN}
                   WORKING_DIRECTORY "${folder}"
                   INPUT_FILE "${WORK_DIR}/empty_stdin"
                   OUTPUT_FILE "${WORK_DIR}/${platform}.stdout"
@@ -49,12 +52,14 @@ function(run platform)
   set(${platform}_written "${after}" PARENT_SCOPE)
 endfunction()
 
-run(linux "${LINUX_PELM}")
-run(windows "${WINE}" "${WINDOWS_PELM}")
+run(linux ${linux_command})
+run(windows ${windows_command})
 
 set(failures "")
-string(REPLACE ";" " " command_line "pelm ${pelm_args}")
-message(STATUS "${command_line}")
+string(REPLACE ";" " " command_line "${linux_command}")
+string(REPLACE ";" " " windows_command_line "${windows_command}")
+message(STATUS "Linux: ${command_line}")
+message(STATUS "Windows: ${windows_command_line}")
 message(STATUS "exit status: Linux ${linux_status}, Windows ${windows_status}")
 if(NOT linux_status MATCHES "^[0-9]+$" OR NOT windows_status MATCHES "^[0-9]+$")
   string(APPEND failures "  a run did not end normally\n")

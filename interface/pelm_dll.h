@@ -8,6 +8,9 @@
  *     get_sea_elevation(xy, &eta);                 any number of points
  *     get_kinematics(pos, vel, acc, &pdyn);        any number of points
  * The calls are not reentrant: all state is process-wide and unguarded.
+ * A second init starts again from the library's load values: the earlier
+ * set-up is discarded, while the random stream and the file unit numbers
+ * continue, being process-wide.
  *
  * Frame and units: SI (m, s, m/s, m/s^2, Pa). x and y horizontal, z vertical
  * and positive upwards, z = 0 at the still-water level, sea bed at z = -h.

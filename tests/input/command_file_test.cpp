@@ -193,39 +193,25 @@ TEST(ContinueInFile, UpperCaseNameOpensTheLowerCaseFile) {
   EXPECT_EQ(commands.front(), (Words{"wave", "1", "2"}));
 }
 
-TEST(ContinueInFileDeathTest, MissingIncludedFileStopsTheProcess) {
-  TempFolder folder;
-  const std::string missing = folder.path("nowhere.inp");
-  const std::string master = folder.write("m.inp", "continue_in_file " + missing + ";\n");
-  EXPECT_EXIT(
-      {
-        route_console_to_stderr();
-        CommandFile file;
-        file.name = master;
-        if (!open_command_file(file)) std::exit(3);
-        CommandFile* current = &file;
-        std::string line;
-        CommandLine command;
-        next_command(current, line, command);
-      },
-      ::testing::ExitedWithCode(1), "Error opening file: " + missing);
+// Reads the first command of `master`, in a process that is expected to stop.
+void read_first_command(const std::string& master) {
+  route_console_to_stderr();
+  CommandFile file;
+  file.name = master;
+  if (!open_command_file(file)) std::exit(3);
+  CommandFile* current = &file;
+  std::string line;
+  CommandLine command;
+  next_command(current, line, command);
 }
 
-TEST(ContinueInFileDeathTest, MissingNameStopsTheProcess) {
+TEST(ContinueInFileDeathTest, MissingIncludedFileOrNameStopsTheProcess) {
   TempFolder folder;
-  const std::string master = folder.write("m.inp", "continue_in_file;\n");
-  EXPECT_EXIT(
-      {
-        route_console_to_stderr();
-        CommandFile file;
-        file.name = master;
-        if (!open_command_file(file)) std::exit(3);
-        CommandFile* current = &file;
-        std::string line;
-        CommandLine command;
-        next_command(current, line, command);
-      },
-      ::testing::ExitedWithCode(1), "Error opening file: \n");
+  const std::string missing = folder.path("nowhere.inp");
+  EXPECT_EXIT(read_first_command(folder.write("m.inp", "continue_in_file " + missing + ";\n")),
+              ::testing::ExitedWithCode(1), "Error opening file: " + missing);
+  EXPECT_EXIT(read_first_command(folder.write("n.inp", "continue_in_file;\n")),
+              ::testing::ExitedWithCode(1), "Error opening file: \n");
 }
 
 TEST(OpenCommandFile, DirectoriesAndMissingFilesAreNotOpened) {

@@ -19,6 +19,7 @@
 #include "numerics/factorial.h"
 #include "numerics/interpolation.h"
 #include "numerics/random.h"
+#include "numerics/sine_cosine.h"
 #include "runtime/console.h"
 
 namespace pelm {
@@ -161,7 +162,7 @@ std::vector<double> origin_record(const std::vector<WaveComponent>& components,
     const double t = t_start + k * dt;
     state.time = t;
     double eta = 0.0;
-    for (const WaveComponent& c : components) eta += c.amplitude * std::sin(c.omega * t + c.phase);
+    for (const WaveComponent& c : components) eta += c.amplitude * sine(c.omega * t + c.phase);
     record[static_cast<std::size_t>(k)] = eta;
   }
   return record;

@@ -4,6 +4,7 @@
 
 #include "interface/library_state.h"
 #include "models/irregular/wave_field_grid.h"
+#include "numerics/sine_cosine.h"
 
 namespace pelm {
 namespace {
@@ -17,9 +18,7 @@ double phase_of(const LinearFieldArrays& f, std::size_t i, double t, double x, d
 double direct_elevation_keeping_phases(const LinearFieldArrays& f, double t, double x, double y) {
   double eta = 0.0;
   for (std::size_t i = 0; i < f.amplitude.size(); ++i) {
-    const double alpha = phase_of(f, i, t, x, y);
-    f.scratch_sin[i] = std::sin(alpha);
-    f.scratch_cos[i] = std::cos(alpha);
+    sine_cosine(phase_of(f, i, t, x, y), f.scratch_sin[i], f.scratch_cos[i]);
     eta += f.amplitude[i] * f.scratch_sin[i];
   }
   return eta;
@@ -100,7 +99,7 @@ void prepare_linear_field(IregModel& model, double h) {
 double direct_elevation(const LinearFieldArrays& f, double t, double x, double y) {
   double eta = 0.0;
   for (std::size_t i = 0; i < f.amplitude.size(); ++i)
-    eta += f.amplitude[i] * std::sin(phase_of(f, i, t, x, y));
+    eta += f.amplitude[i] * sine(phase_of(f, i, t, x, y));
   return eta;
 }
 

@@ -11,6 +11,7 @@
 #include "interface/library_state.h"
 #include "models/irregular/linear_field.h"
 #include "numerics/interpolation.h"
+#include "numerics/sine_cosine.h"
 #include "runtime/console.h"
 
 namespace pelm {
@@ -92,8 +93,10 @@ void fill_tables(PregenGrid& g, const IregModel& model, double h) {
       double eta = 0.0;
       for (std::size_t c = 0; c < n; ++c) {
         const double alpha = t * f.omega[c] - f.k[c] * (y * f.sin_dir[c]) + f.phase[c];
-        a_sin[c] = f.amplitude[c] * std::sin(alpha);
-        a_cos[c] = f.amplitude[c] * std::cos(alpha);
+        double sin_alpha = 0.0, cos_alpha = 0.0;
+        sine_cosine(alpha, sin_alpha, cos_alpha);
+        a_sin[c] = f.amplitude[c] * sin_alpha;
+        a_cos[c] = f.amplitude[c] * cos_alpha;
         eta += a_sin[c];
       }
       g.eta[i * ny + j] = eta;

@@ -30,6 +30,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -115,13 +116,17 @@ bool fields_agree(std::string_view a, std::string_view b, double tolerance, doub
   const auto y = as_number(b);
   if (!x || !y) {
     if (a == b) return true;
-    why = "'" + std::string(a) + "' differs from '" + std::string(b) + "'";
+    std::ostringstream text;
+    text << "'" << a << "' differs from '" << b << "'";
+    why = text.str();
     return false;
   }
   ++tally.numbers;
   if (std::isnan(*x) || std::isnan(*y)) {
     if (std::isnan(*x) && std::isnan(*y)) return true;
-    why = std::string(a) + " differs from " + std::string(b);
+    std::ostringstream text;
+    text << a << " differs from " << b;
+    why = text.str();
     return false;
   }
   if (*x == *y) return true;  // also 0 and -0, and equal infinities

@@ -2,13 +2,14 @@
 
 #include "interface/library_state.h"
 #include "models/regular/regular_model.h"
+#include "numerics/sine_cosine.h"
 
 namespace pelm {
 
 void reg_airy_elevation(const double* pos, const RegModel& model, const LibraryState& state,
                         double& eta) {
   const double theta = model.omega * state.time - model.k * pos[0];
-  eta = model.amplitude * std::sin(theta);
+  eta = model.amplitude * sine(theta);
 }
 
 void reg_airy_kinematics(const RegModel& model, const LibraryState& state, const double* pos,
@@ -16,8 +17,8 @@ void reg_airy_kinematics(const RegModel& model, const LibraryState& state, const
   const double h = state.depth;
   const double z = pos[2];
   const double theta = model.omega * state.time - model.k * pos[0];
-  const double s = std::sin(theta);
-  const double c = std::cos(theta);
+  double s = 0.0, c = 0.0;
+  sine_cosine(theta, s, c);
   const double eta = model.amplitude * s;
 
   double u = 0.0, w = 0.0, ax = 0.0, az = 0.0;

@@ -1,7 +1,6 @@
 #include "models/irregular/wave_field_grid.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 // Runs a model block reader over a block body (the lines after its begin
-// line) followed by a line "after;", and reports what it left behind.
+// line) and reports what it left behind.
 
 #include <string>
 #include <vector>
@@ -16,16 +16,20 @@ struct BlockRead {
   Model model;
   std::vector<std::string> messages;
   std::string next;  // first word of the line read after the block reader returned
+  std::string file;  // the file the body was read from
 };
 
+// The file holds `text` alone, so a body without its end line ends the file
+// inside the block.
 template <typename Model, typename Reader>
-BlockRead<Model> read_block_body(const std::string& body, Reader reader) {
+BlockRead<Model> read_block_file(const std::string& text, Reader reader) {
   TempFolder folder;
   CommandFile file;
-  file.name = folder.write("block.inp", body + "after;\n");
+  file.name = folder.write("block.inp", text);
   EXPECT_TRUE(open_command_file(file));
   CommandFile* current = &file;
   BlockRead<Model> result;
+  result.file = file.name;
   {
     ConsoleCapture capture;
     reader(current, result.model);
@@ -37,6 +41,12 @@ BlockRead<Model> read_block_body(const std::string& body, Reader reader) {
   next_command(current, line, command);
   result.next = command.command();
   return result;
+}
+
+// The body followed by a line "after;", to see where the reader stopped.
+template <typename Model, typename Reader>
+BlockRead<Model> read_block_body(const std::string& body, Reader reader) {
+  return read_block_file<Model>(body + "after;\n", reader);
 }
 
 }  // namespace pelm

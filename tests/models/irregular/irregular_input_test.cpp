@@ -159,17 +159,12 @@ TEST(PregenField, ParameterErrorEndsOnlyTheSubBlock) {
 }
 
 TEST(IregularInput, EndOfFileInsideTheBlockOrSubBlockEndsThem) {
-  TempFolder folder;
-  CommandFile file;
-  file.name = folder.write("cut.inp", "spectrum 1;\nbegin pregen_field;\nz_resolution 9;\n");
-  ASSERT_TRUE(open_command_file(file));
-  CommandFile* current = &file;
-  IregModel model;
-  ConsoleCapture capture;
-  ireg_airy_input(current, model);
-  const std::string eof = "*** INFO *** End of file reached. Line number 3 Masterfile name: " + file.name;
-  EXPECT_EQ(capture.lines(), (Lines{eof, kFieldOk, eof, kIncomplete}));
-  EXPECT_EQ(model.grid->nz, 9);
+  const Read r = read_block_file<IregModel>(
+      "spectrum 1;\nbegin pregen_field;\nz_resolution 9;\n",
+      [](CommandFile*& current, IregModel& model) { ireg_airy_input(current, model); });
+  const std::string eof = "*** INFO *** End of file reached. Line number 3 Masterfile name: " + r.file;
+  EXPECT_EQ(r.messages, (Lines{eof, kFieldOk, eof, kIncomplete}));
+  EXPECT_EQ(r.model.grid->nz, 9);
 }
 
 }  // namespace

@@ -233,17 +233,12 @@ TEST(RegularWaveInput, Commands) {
 }
 
 TEST(RegularWaveInput, EndOfFileInsideTheBlockEndsIt) {
-  TempFolder folder;
-  CommandFile file;
-  file.name = folder.write("cut.inp", "stretching 1;\nwave 2 10;\n");
-  ASSERT_TRUE(open_command_file(file));
-  CommandFile* current = &file;
-  RegModel model;
-  ConsoleCapture capture;
-  reg_airy_input(current, model);
-  EXPECT_EQ(capture.lines(),
+  const auto r = read_block_file<RegModel>(
+      "stretching 1;\nwave 2 10;\n",
+      [](CommandFile*& current, RegModel& model) { reg_airy_input(current, model); });
+  EXPECT_EQ(r.messages,
             (std::vector<std::string>{
-                "*** INFO *** End of file reached. Line number 2 Masterfile name: " + file.name,
+                "*** INFO *** End of file reached. Line number 2 Masterfile name: " + r.file,
                 "Reg. airy input commands read with succes"}));
 }
 

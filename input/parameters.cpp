@@ -1,6 +1,7 @@
 #include "input/parameters.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -49,6 +50,37 @@ bool normalise_number(const std::string& word, std::string& out) {
   return i == word.size();
 }
 
+// Decimal order of magnitude of a normalised number that from_chars found out
+// of range: the power of ten of its first non-zero digit. Negative means the
+// value lies below the smallest subnormal (underflow), otherwise above the
+// largest double (overflow). The exponent saturates, so 1e99999999999 stays
+// an overflow.
+bool is_underflow(const std::string& text) {
+  std::size_t i = text[0] == '-' ? 1 : 0;
+  std::int64_t magnitude = 0;
+  std::int64_t integer_digits = 0;
+  bool found = false;
+  for (; i < text.size() && is_digit(text[i]); ++i, ++integer_digits)
+    if (!found && text[i] != '0') found = true, magnitude = -integer_digits;
+  if (found) magnitude += integer_digits - 1;
+  if (i < text.size() && text[i] == '.') {
+    std::int64_t position = 0;
+    for (++i; i < text.size() && is_digit(text[i]); ++i) {
+      ++position;
+      if (!found && text[i] != '0') found = true, magnitude = -position;
+    }
+  }
+  std::int64_t exponent = 0;
+  if (i < text.size() && text[i] == 'e') {
+    ++i;
+    const bool negative = text[i] == '-';
+    if (text[i] == '-' || text[i] == '+') ++i;
+    for (; i < text.size(); ++i) exponent = std::min<std::int64_t>(exponent * 10 + (text[i] - '0'), 1000000);
+    if (negative) exponent = -exponent;
+  }
+  return magnitude + exponent < 0;
+}
+
 }  // namespace
 
 bool parse_real(const std::string& word, double& value) {
@@ -56,7 +88,16 @@ bool parse_real(const std::string& word, double& value) {
   if (!normalise_number(word, text)) return false;
   double parsed = 0.0;
   const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return false;
+  if (result.ptr != text.data() + text.size()) return false;
+  if (result.ec == std::errc::result_out_of_range) {
+    // A value below the smallest subnormal reads as zero with its sign, as a
+    // free-format read gives it; one beyond the largest double is refused,
+    // since a non-finite setting leaves a model undefined.
+    if (!is_underflow(text)) return false;
+    parsed = text[0] == '-' ? -0.0 : 0.0;
+  } else if (result.ec != std::errc()) {
+    return false;
+  }
   value = parsed;
   return true;
 }

@@ -51,6 +51,52 @@ TEST(ParseReal, DAndEExponentsGiveTheSameBits) {
   }
 }
 
+// At the edges of the double range: below the smallest subnormal a value
+// reads as zero with its sign; beyond the largest double it is refused.
+TEST(ReadRealParams, EdgesOfTheDoubleRange) {
+  struct Case {
+    const char* word;
+    bool ok;
+    double value;
+  };
+  const double max = std::numeric_limits<double>::max();
+  const double min_subnormal = std::numeric_limits<double>::denorm_min();
+  const std::vector<Case> cases = {
+      {"1e-400", true, 0.0},
+      {"-1d-400", true, -0.0},
+      {"0.000001e-320", true, 0.0},
+      {"123456789e-340", true, 0.0},
+      {"123456789e-330", true, 1.23456789e-322},
+      {"1e-320", true, 1e-320},
+      {"4.9e-324", true, min_subnormal},
+      {"4.9d-324", true, min_subnormal},
+      {"1.7976931348623157e308", true, max},
+      {"-1.7976931348623157d308", true, -max},
+      {"1e309", false, 0},
+      {"-1d309", false, 0},
+      {"0.00001e314", false, 0},
+      {"1e99999999999999999999", false, 0},
+      {"1e-99999999999999999999", true, 0.0},
+      {"0e999", true, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.word);
+    ConsoleCapture capture;
+    double value = -99.0;
+    EXPECT_EQ(read_real_params(make_command({"wave", c.word}), 2, 1, &value), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(value, c.value);
+      EXPECT_EQ(std::signbit(value), std::signbit(c.value));
+      EXPECT_TRUE(capture.lines().empty());
+    } else {
+      EXPECT_EQ(value, -99.0);
+      EXPECT_EQ(capture.lines(), (std::vector<std::string>{
+                                     std::string("*** ERROR *** Error reading parameters in command line: wave ") +
+                                     c.word}));
+    }
+  }
+}
+
 TEST(ReadRealParams, ConvertsTheParameterWordsAndIgnoresSurplusWords) {
   ConsoleCapture capture;
   double values[2] = {0.0, 0.0};

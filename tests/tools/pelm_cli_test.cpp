@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -178,6 +180,69 @@ TEST(PelmCli, FatalInputErrorStopsWithTheLibrarysMessage) {
   const DriverRun r = pelm(folder, "run bad.inp");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("Error opening file: gone.inp"), std::string::npos) << r.out;
+}
+
+// Files in the folder other than the run's own captures.
+std::vector<std::string> files_in(const TempFolder& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path("")))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  std::erase_if(names, [](const std::string& n) { return n == "stdout.txt" || n == "stderr.txt"; });
+  return names;
+}
+
+// The output name holds a complete result or nothing: a fatal stop inside
+// init or a run interrupted half-way leaves the previous file as it was and
+// no partial file beside it.
+TEST(PelmCli, OutputFileExistsOnlyWhenComplete) {
+  struct Case {
+    const char* name;
+    const char* previous;  // content of the output before the run; nullptr: none
+    bool interrupt;
+  };
+  const std::vector<Case> cases = {
+      {"fatal stop, no earlier output", nullptr, false},
+      {"fatal stop, earlier output kept", "earlier result\n", false},
+      {"interrupted, no earlier output", nullptr, true},
+      {"interrupted, earlier output kept", "earlier result\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    folder.write("bad.inp", "begin pelm_input;\ncontinue_in_file gone.inp;\n");
+    if (c.previous != nullptr) folder.write("out.csv", c.previous);
+    if (c.interrupt) {
+      // A run of many hours of steps, stopped by SIGTERM once it writes rows.
+      const std::string script =
+          "cd '" + folder.path("") + "' && { '" + kPelm + "' run '" + kData +
+          "/regular_h30_t10.inp' --t-end 1e6 --dt 0.001 --out out.csv > stdout.txt 2> stderr.txt & "
+          "pid=$!; for i in $(seq 400); do [ -n \"$(ls -A .out.csv.partial-* 2>/dev/null)\" ] && "
+          "[ -s \"$(ls .out.csv.partial-* | head -1)\" ] && break; sleep 0.05; done; "
+          "kill -TERM $pid; wait $pid; }";
+      const int raw = std::system(script.c_str());
+      // 128 + SIGTERM: the run was stopped, it did not finish.
+      EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 128 + 15);
+    } else {
+      const DriverRun r = pelm(folder, "run bad.inp --out out.csv");
+      EXPECT_EQ(r.status, 1);
+    }
+    std::vector<std::string> expected = {"bad.inp"};
+    if (c.previous != nullptr) expected.push_back("out.csv");
+    EXPECT_EQ(files_in(folder), expected);
+    if (c.previous != nullptr) {
+      EXPECT_EQ(slurp(folder.path("out.csv")), c.previous);
+    }
+  }
+}
+
+TEST(PelmCli, FinishedRunReplacesTheEarlierOutput) {
+  TempFolder folder;
+  folder.write("pelm_output.csv", "earlier result\n");
+  const DriverRun r = pelm(folder, "run '" + kData + "/regular_h30_t10.inp' --t-end 1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(files_in(folder), std::vector<std::string>{"pelm_output.csv"});
+  EXPECT_EQ(lines_of(slurp(folder.path("pelm_output.csv"))).size(), 1u + 11u * 2u);
 }
 
 TEST(PelmCli, UnwritableOutputIsAnError) {

@@ -10,6 +10,7 @@
 
 #include "default_example.h"
 #include "library_binding.h"
+#include "partial_output.h"
 #include "run_options.h"
 
 namespace pelm_driver {
@@ -123,11 +124,12 @@ int run_command(const std::vector<std::string>& args) {
     }
   }
 
-  std::ofstream csv(options.out, std::ios::binary);
-  if (!csv) {
-    complain("cannot write " + options.out);
+  PartialOutput output;
+  if (!output.open(options.out, error)) {
+    complain(error);
     return 1;
   }
+  std::ofstream& csv = output.stream();
 
   PelmLibrary library{};
   if (!bind_pelm_library(library, error)) {
@@ -157,9 +159,8 @@ int run_command(const std::vector<std::string>& args) {
     }
   }
   csv << rows;
-  csv.close();
-  if (!csv) {
-    complain("error while writing " + options.out);
+  if (!output.commit(error)) {
+    complain(error);
     return 1;
   }
   return 0;

@@ -45,17 +45,38 @@ bool PartialOutput::open(const std::string& target, std::string& error) {
   target_ = target;
   const fs::path path(target);
   const std::string tag = std::to_string(std::random_device{}());
-  partial_ = (path.parent_path() / ("." + path.filename().string() + ".partial-" + tag)).string();
+  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about
+  // the operator+ chain.
+  std::string leaf = ".";
+  leaf += path.filename().string();
+  leaf += ".partial-";
+  leaf += tag;
+  partial_ = (path.parent_path() / leaf).string();
   if (partial_.size() >= sizeof g_partial_path) {
     error = "output path too long: " + target;
     return false;
   }
+  // Proves the folder writable now, before a long set-up, and closes the
+  // file again: Windows cannot remove a file that is open, so it stays
+  // closed through init, where a fatal stop of the library may end the process.
+  std::ofstream probe(partial_, std::ios::binary);
+  const bool writable = static_cast<bool>(probe);
+  probe.close();
+  std::remove(partial_.c_str());
+  if (!writable) {
+    error = "cannot write " + target;
+    return false;
+  }
+  return true;
+}
+
+bool PartialOutput::start(std::string& error) {
   std::strcpy(g_partial_path, partial_.c_str());
   install_cleanup();
   stream_.open(partial_, std::ios::binary);
   if (!stream_) {
     g_partial_path[0] = '\0';
-    error = "cannot write " + target;
+    error = "cannot write " + target_;
     return false;
   }
   return true;

@@ -129,7 +129,6 @@ int run_command(const std::vector<std::string>& args) {
     complain(error);
     return 1;
   }
-  std::ofstream& csv = output.stream();
 
   PelmLibrary library{};
   if (!bind_pelm_library(library, error)) {
@@ -141,6 +140,11 @@ int run_command(const std::vector<std::string>& args) {
   library.init(input.data(), static_cast<int32_t>(input.size()), &options.t_start,
                &options.t_end, &options.dt);
 
+  if (!output.start(error)) {
+    complain(error);
+    return 1;
+  }
+  std::ofstream& csv = output.stream();
   std::string rows = std::string(kCsvHeader) + '\n';
   for (long long k = 0; k <= steps; ++k) {
     const double t = options.t_start + static_cast<double>(k) * options.dt;

@@ -2,19 +2,21 @@
 # what a host relies on:
 #   - the DLL exports exactly init, set_new_time, get_sea_elevation and
 #     get_kinematics, under those plain names (no @N aliases);
-#   - each export is the __stdcall function of the expected argument size
-#     (symbol name@N at the exported address) and every return in it removes
-#     N bytes (ret $N): the callee cleans the stack;
+#   - on x86, each export is the __stdcall function of the expected argument
+#     size (symbol name@N at the exported address) and every return in it
+#     removes N bytes (ret $N): the callee cleans the stack (x64 Windows has
+#     one calling convention, and the plain names are the functions);
 #   - the DLL and pelm.exe import nothing but system DLLs (the C++ and GCC
 #     runtimes are linked in), and pelm.exe does not import pelm_dll.dll: it
 #     loads it by name at run time, as a host does;
 #   - arithmetic on SSE2: the library's own functions hold no x87 arithmetic
-#     (the x87 stack only carries double return values, as the 32-bit ABI
+#     (on x86 the x87 stack only carries double return values, as the 32-bit ABI
 #     wants, and integer conversions), and nothing in the DLL uses the x87 trigonometric instructions:
 #     sin and cos come from runtime/portable_trig, not from the x87 fsin
 #     family nor from the C library's DLL.
 #
-# cmake -DOBJDUMP=... -DDLL=.../pelm_dll.dll -DEXE=.../pelm.exe -P check_windows_binaries.cmake
+# cmake -DOBJDUMP=... -DDLL=.../pelm_dll.dll -DEXE=.../pelm.exe -DARCH=x86|x64
+#       -P check_windows_binaries.cmake
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -125,7 +127,7 @@ set(argument_bytes_get_sea_elevation 8)
 set(argument_bytes_get_kinematics 16)
 
 foreach(name IN LISTS expected_exports)
-  if(NOT DEFINED ordinal_of_${name})
+  if(NOT ARCH STREQUAL "x86" OR NOT DEFINED ordinal_of_${name})
     continue()
   endif()
   set(bytes ${argument_bytes_${name}})
@@ -176,7 +178,12 @@ endforeach()
 
 # --- x87 arithmetic ---------------------------------------------------------------
 # The library's own code: the pelm namespace, the exports and the sine and cosine.
-set(own_functions "^<(__ZN4pelm|_sin>|_cos>|_sincos>|_init@|_set_new_time@|_get_sea_elevation@|_get_kinematics@)")
+# x86 symbols carry a leading underscore and, for __stdcall, @N.
+if(ARCH STREQUAL "x86")
+  set(own_functions "^<(__ZN4pelm|_sin>|_cos>|_sincos>|_init@|_set_new_time@|_get_sea_elevation@|_get_kinematics@)")
+else()
+  set(own_functions "^<(_ZN4pelm|sin>|cos>|sincos>|init>|set_new_time>|get_sea_elevation>|get_kinematics>)")
+endif()
 set(x87_arithmetic "\t(fi?add|faddp|fi?subr?|fsubr?p|fi?mul|fmulp|fi?divr?|fdivr?p|fsqrt|fscale|f2xm1|fyl2x|fyl2xp1)[sl]?([ \t]|$)")
 # The x87 sine, cosine and tangent reduce their argument with a 66-bit pi.
 set(x87_trigonometry "\t(fsin|fcos|fsincos|fptan)([ \t]|$)")

@@ -22,7 +22,7 @@ execute_process(COMMAND "${WINE}" "${WINDOWS_PELM}" --help
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors
                 TIMEOUT 120)
 if(NOT status EQUAL 0 OR NOT output MATCHES "usage: pelm run")
-  message(FATAL_ERROR "wine did not run the 32-bit pelm.exe (status ${status}); "
-                      "is wine32:i386 installed?\n${output}${errors}")
+  message(FATAL_ERROR "wine did not run pelm.exe (status ${status}); "
+                      "is the wine of its architecture installed?\n${output}${errors}")
 endif()
 message(STATUS "wine prefix $ENV{WINEPREFIX} ready; pelm.exe --help runs under wine")

@@ -6,11 +6,23 @@
 #include "runtime/console.h"
 
 namespace pelm {
+namespace {
+
+FatalHandler g_fatal_handler = nullptr;
+
+}  // namespace
 
 void fatal_stop(std::string_view message) {
   write_line(message);
   std::fflush(nullptr);
+  if (g_fatal_handler != nullptr) g_fatal_handler(message);
   std::exit(EXIT_FAILURE);
+}
+
+FatalHandler set_fatal_handler(FatalHandler handler) {
+  const FatalHandler previous = g_fatal_handler;
+  g_fatal_handler = handler;
+  return previous;
 }
 
 }  // namespace pelm

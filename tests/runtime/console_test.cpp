@@ -47,3 +47,40 @@ TEST(FatalStopDeathTest, WritesItsLineAndExitsWithStatusOne) {
 
 }  // namespace
 }  // namespace pelm
+
+namespace pelm {
+namespace {
+
+struct Stopped {
+  std::string message;
+};
+
+// A handler that unwinds takes the place of the exit, after the message line;
+// one that returns still ends the process.
+TEST(FatalStop, InstalledHandlerUnwindsInsteadOfExiting) {
+  ConsoleCapture capture;
+  const FatalHandler previous =
+      set_fatal_handler([](std::string_view message) { throw Stopped{std::string(message)}; });
+  std::string caught;
+  try {
+    fatal_stop("*** ERROR *** stop here");
+  } catch (const Stopped& stop) {
+    caught = stop.message;
+  }
+  set_fatal_handler(previous);
+  EXPECT_EQ(caught, "*** ERROR *** stop here");
+  EXPECT_EQ(capture.lines(), std::vector<std::string>{"*** ERROR *** stop here"});
+}
+
+TEST(FatalStopDeathTest, HandlerThatReturnsStillEndsTheProcess) {
+  EXPECT_EXIT(
+      {
+        route_console_to_stderr();
+        set_fatal_handler([](std::string_view) {});
+        fatal_stop("returned");
+      },
+      ::testing::ExitedWithCode(1), "returned");
+}
+
+}  // namespace
+}  // namespace pelm

@@ -34,6 +34,13 @@ void reg_airy_kinematics(const RegModel& model, const LibraryState& state, const
     az = -(sinh_kd * omega2 / model.sinh_kh * (model.amplitude * s));
     pdyn = LibraryState::density * LibraryState::gravity * cosh_kd / model.cosh_kh *
            (model.amplitude * s);
+    // Below the bed the formulas go on with a negative stretched height; far
+    // enough down (or under a trough that reaches the bed, where the
+    // stretching divides by zero) cosh and sinh overflow and inf * 0 gives
+    // NaN. Such a point gets zeros, as outside the water, never a NaN.
+    if (!(std::isfinite(u) && std::isfinite(w) && std::isfinite(ax) && std::isfinite(az) &&
+          std::isfinite(pdyn)))
+      u = w = ax = az = pdyn = 0.0;
   }
   vel[0] = u;
   vel[1] = 0.0;

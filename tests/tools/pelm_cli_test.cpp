@@ -245,6 +245,33 @@ TEST(PelmCli, FinishedRunReplacesTheEarlierOutput) {
   EXPECT_EQ(lines_of(slurp(folder.path("pelm_output.csv"))).size(), 1u + 11u * 2u);
 }
 
+// Inputs that the fuzzers found hostile: each ends in a sea free of NaN and
+// infinity or in a stop with its error line.
+TEST(PelmCli, FuzzRegressionInputsGiveFiniteSeasOrCleanStops) {
+  const std::string points =
+      " --point 0,0,0 --point 0,0,-5 --point 25,-3,-1e-3 --point 1,2,0.5 --point 0,0,-1e4"
+      " --point 1e7,-1e7,-20 --point 0,0,1e6 --point 0,0,-1e300";
+  std::size_t inputs = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(kData + "/fuzz_regressions")) {
+    SCOPED_TRACE(entry.path().filename().string());
+    ++inputs;
+    TempFolder folder;
+    const DriverRun r =
+        pelm(folder, "run '" + entry.path().string() + "' --t-end 10 --dt 0.5" + points);
+    if (r.status == 1) {
+      EXPECT_NE(r.out.find("*** ERROR ***"), std::string::npos) << r.out;
+      continue;
+    }
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    std::string header;
+    const auto rows = csv_rows(folder.path("pelm_output.csv"), header);
+    EXPECT_EQ(rows.size(), 21u * 8u);
+    for (const auto& row : rows)
+      for (double value : row) ASSERT_TRUE(std::isfinite(value)) << "t = " << row[0] << ", z = " << row[3];
+  }
+  EXPECT_GT(inputs, 0u);
+}
+
 TEST(PelmCli, UnwritableOutputIsAnError) {
   TempFolder folder;
   const DriverRun r = pelm(folder, "run '" + kData + "/regular_h30_t10.inp' --out no/such/dir/x.csv");

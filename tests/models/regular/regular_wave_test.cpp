@@ -146,6 +146,42 @@ TEST_F(RegularWave, AtAndAboveTheSurfaceEveryOutputIsZero) {
   }
 }
 
+// Just below the bed the formulas go on (a negative stretched height); where
+// they overflow, far below the bed or under a trough that reaches it, every
+// output is 0 instead of NaN.
+TEST_F(RegularWave, BelowTheBedFormulasGoOnUntilTheyOverflow) {
+  const Outputs near = at(2.0, 0.0, 0.0, -h_ - 1.0);
+  const double d = stretched_height(2.0, 0.0, -h_ - 1.0);
+  EXPECT_LT(d, 0.0);
+  EXPECT_DOUBLE_EQ(near.vel[0], std::cosh(model_.k * d) * model_.omega / std::sinh(model_.k * h_) *
+                                    eta(2.0, 0.0));
+  for (double z : {-1e5, -1e300}) {
+    SCOPED_TRACE(z);
+    const Outputs far = at(2.0, 0.0, 0.0, z);
+    for (double v : {far.vel[0], far.vel[1], far.vel[2], far.acc[0], far.acc[1], far.acc[2], far.pdyn})
+      EXPECT_EQ(v, 0.0);
+  }
+}
+
+TEST(RegularWaveInShallowWater, TroughReachingTheBedGivesFiniteOutputs) {
+  // a = 1 m in 1 m of water: at the trough the stretched column is empty.
+  RegModel model;
+  model.amplitude = 1.0;
+  model.height = 2.0;
+  model.omega = 2.0 * kPi / 10.0;
+  reg_airy_init(model, 1.0);
+  LibraryState state;
+  state.depth = 1.0;
+  state.time = 7.5;  // theta = -pi/2 at x = 0: eta = -1 = -h
+  for (double z : {-1.0, -1.0 - 1e-9, -5.0, -1e4}) {
+    SCOPED_TRACE(z);
+    Outputs out;
+    const double pos[3] = {0.0, 0.0, z};
+    reg_airy_kinematics(model, state, pos, out.vel, out.acc, out.pdyn);
+    for (double v : {out.vel[0], out.vel[2], out.acc[0], out.acc[2], out.pdyn}) EXPECT_TRUE(std::isfinite(v));
+  }
+}
+
 TEST_F(RegularWave, LateralPositionChangesNothingAndLateralComponentsAreZero) {
   for (double t : {0.3, 4.4}) {
     const Outputs a = at(t, 1.0, 0.0, -3.0);

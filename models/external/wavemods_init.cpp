@@ -75,7 +75,7 @@ bool valid_counts(const WavemodsModel& m) {
                       .add(bytes / 1048576.0));
   if (!(m.z_bottom < 0.0))
     return refuse(MessageLine().add("*** ERROR *** wavemods datafile_depth must be greater than 0, not")
-                      .add(-m.z_bottom));
+                      .add(0.0 - m.z_bottom));
   return true;
 }
 

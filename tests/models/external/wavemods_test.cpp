@@ -469,36 +469,6 @@ void expect_airy_replay(const Sampler& sample_at, double t0, const Airy& airy, d
   }
 }
 
-TEST(WavemodsReplay, AiryWaveWrittenByTheTestMatchesLinearTheory) {
-  const Airy airy;
-  DataSet d;
-  for (int i = 0; i <= 10; ++i) d.sigma.push_back(i / 10.0);
-  for (int j = 0; j <= 80; ++j) {
-    const double t = j * 0.25;
-    d.time.push_back(t);
-    d.eta.push_back(airy.eta(t));
-    std::vector<double> u, ax, w, az;
-    for (double s : d.sigma) {
-      const auto q = airy.at(t, s * airy.h);
-      u.push_back(q[0]);
-      ax.push_back(q[1]);
-      w.push_back(q[2]);
-      az.push_back(q[3]);
-    }
-    d.u.push_back(u);
-    d.ax.push_back(ax);
-    d.w.push_back(w);
-    d.az.push_back(az);
-  }
-  d.extra1 = 1;
-  d.wrap_every = 5;
-  TempFolder folder;
-  WavemodsModel m = model_for(folder, d, airy.h, 2.5);
-  ConsoleCapture capture;
-  ASSERT_TRUE(wavemods_init(m));
-  expect_airy_replay([&](double t, double z) { return sample(m, t, z); }, m.t0, airy, -2.5, 17.5);
-}
-
 // The bundled example, read as a run from the repository root reads it and
 // answered through the library's dispatch.
 TEST(WavemodsReplay, BundledExampleMatchesLinearTheory) {

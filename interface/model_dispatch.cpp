@@ -63,9 +63,12 @@ void set_up_selected_model(LibraryState& state, double t_start, double t_end, do
       if (!block_present(state, state.ireg_airy != nullptr) || !depth_positive(state)) return;
       if (!ireg_airy_init(*state.ireg_airy, state, t_start, t_end, dt)) return;
       break;
+    case kWavemods:
+      if (!block_present(state, state.wavemods != nullptr)) return;
+      if (!wavemods_init(*state.wavemods)) return;
+      break;
     case kDetAiry:
     case kStrf:
-    case kWavemods:
       write_message("*** ERROR *** Wave model ", model_name(state.wave_model),
                     " is not available in this version of pelm_dll - wave model not set up");
       return;
@@ -81,6 +84,7 @@ void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
   switch (state.wave_model) {
     case kRegAiry: reg_airy_elevation(state.position.data(), *state.reg_airy, state, eta); break;
     case kIregAiry: linear_field_elevation(state.position.data(), *state.ireg_airy, state, eta); break;
+    case kWavemods: wavemods_elevation(*state.wavemods, state, eta); break;
     default: break;
   }
 }
@@ -91,6 +95,7 @@ void evaluate_kinematics(LibraryState& state, const double* pos, double* vel, do
   switch (state.wave_model) {
     case kRegAiry: reg_airy_kinematics(*state.reg_airy, state, pos, vel, acc, pdyn); break;
     case kIregAiry: linear_field_kinematics(*state.ireg_airy, state, pos, vel, acc, pdyn); break;
+    case kWavemods: wavemods_kinematics(*state.wavemods, state, pos, vel, acc, pdyn); break;
     default: break;
   }
 }

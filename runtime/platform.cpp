@@ -1,8 +1,15 @@
 #include "runtime/platform.h"
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace pelm {
 
@@ -22,6 +29,17 @@ TimeOfDay local_time_of_day() {
   localtime_r(&now, &local);
 #endif
   return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+void pause_for_operator() {
+#if defined(_WIN32)
+  const bool console = _isatty(_fileno(stdin)) != 0;
+#else
+  const bool console = isatty(fileno(stdin)) != 0;
+#endif
+  if (!console) return;
+  for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
+  }
 }
 
 }  // namespace pelm

@@ -18,4 +18,9 @@ struct TimeOfDay {
 // The local time of day of the machine.
 TimeOfDay local_time_of_day();
 
+// Waits until the operator presses Enter, when standard input is an
+// interactive console; returns at once otherwise (a host run from a batch
+// job, a pipe or a file), so that a pause never blocks an unattended run.
+void pause_for_operator();
+
 }  // namespace pelm

@@ -162,6 +162,20 @@ TEST(ReadInputFile, BlocksOfModelsNotYetAvailableAreSkippedToTheirEnd) {
   EXPECT_TRUE(capture.contains(kSuccess));
 }
 
+TEST(ReadInputFile, WavemodsBlockIsReadIntoItsRecord) {
+  TempFolder folder;
+  const std::string path = folder.write(
+      "master.inp", "begin pelm_input;\nwavetype 4;\nbegin wavemods;\ndatafile_nd 3;\nend;\nwdepth 7;\nend;\n");
+  LibraryState state;
+  ConsoleCapture capture;
+  read_input_file(state, path);
+  ASSERT_NE(state.wavemods, nullptr);
+  EXPECT_EQ(state.wavemods->nd, 3);
+  EXPECT_EQ(state.wave_model, kWavemods);
+  EXPECT_EQ(state.depth, 7.0);
+  EXPECT_TRUE(capture.contains(kSuccess));
+}
+
 TEST(ReadInputFileDeathTest, MissingMasterFileStopsTheProcess) {
   TempFolder folder;
   const std::string path = folder.path("absent.inp");

@@ -15,7 +15,8 @@ mkdir -p "$findings"
 
 # harness name and the seed files of its corpus
 declare -A seeds=(
-  [init_fuzzer]="examples/*.inp tests/data/*.inp"
+  [init_fuzzer]="examples/*.inp tests/data/*.inp tests/data/fuzz_regressions/*.inp"
+  [data_files_fuzzer]="fuzz/seeds/*.fuzz"
 )
 
 status=0

@@ -57,7 +57,7 @@ void set_up_selected_model(LibraryState& state, double t_start, double t_end, do
   switch (state.wave_model) {
     case kRegAiry:
       if (!block_present(state, state.reg_airy != nullptr) || !depth_positive(state)) return;
-      reg_airy_init(*state.reg_airy, state.depth);
+      if (!reg_airy_init(*state.reg_airy, state.depth)) return;
       break;
     case kIregAiry:
       if (!block_present(state, state.ireg_airy != nullptr) || !depth_positive(state)) return;

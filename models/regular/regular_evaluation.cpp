@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "interface/library_state.h"
+#include "models/irregular/linear_field.h"
 #include "models/regular/regular_model.h"
 #include "numerics/sine_cosine.h"
 
@@ -25,15 +26,16 @@ void reg_airy_kinematics(const RegModel& model, const LibraryState& state, const
   pdyn = 0.0;
   if (z < eta) {
     const double d = (h + z) / (eta / h + 1.0);
-    const double cosh_kd = std::cosh(model.k * d);
-    const double sinh_kd = std::sinh(model.k * d);
+    // cosh(k d)/sinh(k h) and its kin, written with decaying exponentials:
+    // a short wave in deep water (k h > 710) overflows cosh and sinh, and
+    // inf/inf would be NaN where the true ratio is small and finite.
+    const DepthFactors f = depth_factors(model.k, h, d);
     const double omega2 = model.omega * model.omega;
-    u = cosh_kd * model.omega / model.sinh_kh * (model.amplitude * s);
-    w = sinh_kd * model.omega / model.sinh_kh * (model.amplitude * c);
-    ax = cosh_kd * omega2 / model.sinh_kh * (model.amplitude * c);
-    az = -(sinh_kd * omega2 / model.sinh_kh * (model.amplitude * s));
-    pdyn = LibraryState::density * LibraryState::gravity * cosh_kd / model.cosh_kh *
-           (model.amplitude * s);
+    u = f.cosh_over_sinh * model.omega * (model.amplitude * s);
+    w = f.sinh_over_sinh * model.omega * (model.amplitude * c);
+    ax = f.cosh_over_sinh * omega2 * (model.amplitude * c);
+    az = -(f.sinh_over_sinh * omega2 * (model.amplitude * s));
+    pdyn = LibraryState::density * LibraryState::gravity * f.cosh_over_cosh * (model.amplitude * s);
     // Below the bed the formulas go on with a negative stretched height; far
     // enough down (or under a trough that reaches the bed, where the
     // stretching divides by zero) cosh and sinh overflow and inf * 0 gives

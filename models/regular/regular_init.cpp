@@ -1,14 +1,20 @@
 #include <cmath>
 
 #include "models/regular/regular_model.h"
+#include "numerics/constants.h"
 #include "numerics/dispersion.h"
+#include "runtime/console.h"
 
 namespace pelm {
 
-void reg_airy_init(RegModel& model, double h) {
+bool reg_airy_init(RegModel& model, double h) {
   model.k = wave_number(model.omega, h);
   model.sinh_kh = std::sinh(model.k * h);
   model.cosh_kh = std::cosh(model.k * h);
+  if (std::isfinite(model.omega) && std::isfinite(model.k)) return true;
+  write_message("*** ERROR *** reg_airy wave has no finite wave number: H =", model.height,
+                " T =", 2.0 * kPi / model.omega, " wdepth =", h, " - wave model not set up");
+  return false;
 }
 
 }  // namespace pelm

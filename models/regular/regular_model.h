@@ -32,8 +32,10 @@ struct RegModel {
 // Reads the block "begin reg_airy; ... end;" into `model`.
 void reg_airy_input(CommandFile*& current, RegModel& model);
 
-// Solves the dispersion relation for the wave number in depth h (m).
-void reg_airy_init(RegModel& model, double h);
+// Solves the dispersion relation for the wave number in depth h (m). False
+// (after an error line) when the wave has no finite wave number, as with a
+// period so short that omega^2 / g overflows.
+bool reg_airy_init(RegModel& model, double h);
 
 // Elevation eta (m) at pos = (x, y, z) and the current time; only x is used.
 void reg_airy_elevation(const double* pos, const RegModel& model, const LibraryState& state,

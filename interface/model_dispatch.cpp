@@ -64,6 +64,9 @@ void set_up_selected_model(LibraryState& state, double t_start, double t_end, do
       if (!ireg_airy_init(*state.ireg_airy, state, t_start, t_end, dt)) return;
       break;
     case kDetAiry:
+      if (!block_present(state, state.det_airy != nullptr) || !depth_positive(state)) return;
+      if (!det_airy_init(*state.det_airy, state, t_start, t_end)) return;
+      break;
     case kStrf:
     case kWavemods:
       write_message("*** ERROR *** Wave model ", model_name(state.wave_model),
@@ -81,6 +84,7 @@ void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
   switch (state.wave_model) {
     case kRegAiry: reg_airy_elevation(state.position.data(), *state.reg_airy, state, eta); break;
     case kIregAiry: linear_field_elevation(state.position.data(), *state.ireg_airy, state, eta); break;
+    case kDetAiry: linear_field_elevation(state.position.data(), state.det_airy->field, state, eta); break;
     default: break;
   }
 }
@@ -91,6 +95,7 @@ void evaluate_kinematics(LibraryState& state, const double* pos, double* vel, do
   switch (state.wave_model) {
     case kRegAiry: reg_airy_kinematics(*state.reg_airy, state, pos, vel, acc, pdyn); break;
     case kIregAiry: linear_field_kinematics(*state.ireg_airy, state, pos, vel, acc, pdyn); break;
+    case kDetAiry: linear_field_kinematics(state.det_airy->field, state, pos, vel, acc, pdyn); break;
     default: break;
   }
 }

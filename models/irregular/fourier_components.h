@@ -16,10 +16,12 @@ std::vector<double> record_coefficients(const std::vector<double>& record);
 // The band of coefficient indices j = first .. last (1-based, as bins of the
 // record) kept after dropping `fraction` of the spectral energy at each end.
 // The energy of bin j is c(2j)^2 + c(2j+1)^2; the mean takes no part. Indices
-// stay within 1 .. floor(n/2); first > last leaves no component.
+// stay within 1 .. floor(n/2); first > last leaves no component. A fraction
+// of 0 or less keeps every bin.
 struct EnergyBand {
   std::int32_t first = 1;
   std::int32_t last = 0;
+  double total_energy = 0.0;  // E_1 + ... + E_floor(n/2), summed upward
 };
 EnergyBand select_energy_band(const std::vector<double>& coeff, std::int32_t n, double fraction);
 

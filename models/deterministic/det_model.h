@@ -10,7 +10,8 @@
 // Time: host time t = 0 plays the first sample, whatever time the record
 // gives it; at x = 0 and t = n T / N (n = 0 .. N-1, T = time_N - time_1) the
 // elevation is sample n + 1 less the record mean and less the bins outside
-// the band. The field repeats with period T.
+// the band, for odd N (the top bin N/2 of an even record is built like the
+// others and so comes in at twice its share). The field repeats with period T.
 
 #include <cstdint>
 #include <string>

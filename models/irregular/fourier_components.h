@@ -27,6 +27,8 @@ EnergyBand select_energy_band(const std::vector<double>& coeff, std::int32_t n, 
 
 // The component of bin j of an n-sample record of length `record_length` (s)
 // in depth h: A = |2 c_j| / n, phi = atan2(a, -b), omega = 2 pi j / length.
+// The bin n/2 of an even record (b = 0) is built the same way, which gives it
+// twice its share of the inverse transform.
 WaveComponent component_from_bin(const std::vector<double>& coeff, std::int32_t j, std::int32_t n,
                                  double record_length, double h);
 

@@ -14,6 +14,7 @@
 
 #include "input/command_file.h"
 #include "models/external/wavemods_model.h"
+#include "models/deterministic/det_model.h"
 #include "models/irregular/irregular_model.h"
 #include "models/regular/regular_model.h"
 #include "numerics/constants.h"
@@ -46,6 +47,7 @@ struct LibraryState {
   std::unique_ptr<RegModel> reg_airy;
   std::unique_ptr<IregModel> ireg_airy;
   std::unique_ptr<WavemodsModel> wavemods;
+  std::unique_ptr<DetModel> det_airy;
 
   // True once the selected model has been set up; until then (and when the
   // set-up was refused) the evaluations leave their outputs unchanged.

@@ -14,7 +14,7 @@ namespace {
 // Model blocks the library knows by name but does not model yet: read over
 // to their end so that their commands are not taken for pelm_input commands.
 bool is_unavailable_model_block(const std::string& name) {
-  return name == "det_airy" || name == "strf";
+  return name == "strf";
 }
 
 void skip_model_block(CommandFile*& current, const std::string& name) {
@@ -40,6 +40,9 @@ void read_model_block(LibraryState& state, const std::string& name) {
   } else if (name == "wavemods") {
     state.wavemods = std::make_unique<WavemodsModel>();
     wavemods_input(current, *state.wavemods);
+  } else if (name == "det_airy") {
+    state.det_airy = std::make_unique<DetModel>();
+    det_airy_input(current, *state.det_airy);
   } else if (is_unavailable_model_block(name)) {
     skip_model_block(current, name);
   } else {

@@ -68,6 +68,9 @@ void set_up_selected_model(LibraryState& state, double t_start, double t_end, do
       if (!wavemods_init(*state.wavemods)) return;
       break;
     case kDetAiry:
+      if (!block_present(state, state.det_airy != nullptr) || !depth_positive(state)) return;
+      if (!det_airy_init(*state.det_airy, state, t_start, t_end)) return;
+      break;
     case kStrf:
       write_message("*** ERROR *** Wave model ", model_name(state.wave_model),
                     " is not available in this version of pelm_dll - wave model not set up");
@@ -85,6 +88,7 @@ void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
     case kRegAiry: reg_airy_elevation(state.position.data(), *state.reg_airy, state, eta); break;
     case kIregAiry: linear_field_elevation(state.position.data(), *state.ireg_airy, state, eta); break;
     case kWavemods: wavemods_elevation(*state.wavemods, state, eta); break;
+    case kDetAiry: linear_field_elevation(state.position.data(), state.det_airy->field, state, eta); break;
     default: break;
   }
 }
@@ -96,6 +100,7 @@ void evaluate_kinematics(LibraryState& state, const double* pos, double* vel, do
     case kRegAiry: reg_airy_kinematics(*state.reg_airy, state, pos, vel, acc, pdyn); break;
     case kIregAiry: linear_field_kinematics(*state.ireg_airy, state, pos, vel, acc, pdyn); break;
     case kWavemods: wavemods_kinematics(*state.wavemods, state, pos, vel, acc, pdyn); break;
+    case kDetAiry: linear_field_kinematics(state.det_airy->field, state, pos, vel, acc, pdyn); break;
     default: break;
   }
 }

@@ -27,7 +27,7 @@
 namespace pelm {
 namespace {
 
-constexpr int kMaxFactors = 13;
+constexpr int kMaxFactors = kFftMaxFactors;
 constexpr std::size_t kFactorAreaSize = 2 + kMaxFactors;
 constexpr double kTwoPi = 6.283185307179586;
 
@@ -107,6 +107,23 @@ void fill_twiddles(std::int32_t n, const double* factor_area, double* twiddles) 
 }
 
 }  // namespace
+
+std::int32_t fft_factor_count(std::int32_t n) {
+  // The same trial order as the factorisation: every 4, at most one 2, then
+  // the odd primes; a remainder above the square root of what is left is prime.
+  std::int32_t count = 0;
+  std::int32_t remaining = n;
+  for (; remaining > 1 && remaining % 4 == 0; remaining /= 4) ++count;
+  if (remaining > 1 && remaining % 2 == 0) {
+    remaining /= 2;
+    ++count;
+  }
+  for (std::int32_t divisor = 3; remaining > 1; divisor += 2) {
+    if (static_cast<std::int64_t>(divisor) * divisor > remaining) return count + 1;
+    for (; remaining % divisor == 0; remaining /= divisor) ++count;
+  }
+  return count;
+}
 
 void DFFTRI(std::int32_t n, double* work) {
   if (n < 1) stop_on_bad_length("DFFTRI", n);

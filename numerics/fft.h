@@ -28,4 +28,12 @@ void DFFTRI(std::int32_t n, double* work);
 // initialised by DFFTRI; work[0 .. n-1] is scratch.
 void DF2TRF(std::int32_t n, const double* seq, double* coeff, double* work);
 
+// The work layout holds at most this many factors (a factor 4 counts as one);
+// a longer factorisation is a terminal error of DFFTRI.
+inline constexpr std::int32_t kFftMaxFactors = 13;
+
+// The number of factors DFFTRI lists for n >= 1 (0 for n = 1), so that a
+// caller can refuse a length before it reaches the transform.
+std::int32_t fft_factor_count(std::int32_t n);
+
 }  // namespace pelm

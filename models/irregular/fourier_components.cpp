@@ -53,6 +53,7 @@ EnergyBand select_energy_band(const std::vector<double>& coeff, std::int32_t n, 
     }
   }
   if (m == 0) band = EnergyBand{};
+  band.total_energy = total;
   return band;
 }
 

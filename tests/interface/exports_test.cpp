@@ -97,6 +97,9 @@ TEST(Exports, RefusedSetUpLeavesOutputsAlone) {
       {"zero_depth_regular.inp",
        "*** ERROR *** Water depth must be greater than 0 for reg_airy - wave model not set up. "
        "wdepth = 0\n"},
+      {"zero_depth_deterministic.inp",
+       "*** ERROR *** Water depth must be greater than 0 for det_airy - wave model not set up. "
+       "wdepth = 0\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);

@@ -190,6 +190,21 @@ TEST(Dfftri, FactorisesWithFoursFirstAndTheTwoInFront) {
   for (const auto& c : cases) EXPECT_EQ(factors_of(c.n), c.factors) << "N = " << c.n;
 }
 
+// The count a caller checks before transforming is the count DFFTRI lists,
+// for every length up to 2000 and for lengths near and beyond the limit.
+TEST(Dfftri, FactorCountAgreesWithTheFactorisation) {
+  std::vector<int> lengths;
+  for (int n = 1; n <= 2000; ++n) lengths.push_back(n);
+  for (int n : {1594323, 2097152, 4194304, 999983, 216000, 1000003}) lengths.push_back(n);
+  for (int n : lengths) {
+    const std::int32_t count = fft_factor_count(n);
+    EXPECT_EQ(count, n == 1 ? 0 : static_cast<std::int32_t>(factors_of(n).size())) << "N = " << n;
+  }
+  EXPECT_EQ(fft_factor_count(2 * 1594323), kFftMaxFactors + 1);  // 2 x 3^13
+  EXPECT_EQ(fft_factor_count(67108864 * 2), kFftMaxFactors + 1);  // 2 x 4^13
+  EXPECT_EQ(fft_factor_count(2147483647), 1);                     // a prime
+}
+
 TEST(Dfftri, LengthOneWritesNothing) {
   std::vector<double> work(17, -1.0);
   DFFTRI(1, work.data());

@@ -174,6 +174,36 @@ TEST(PelmCli, IrregularSeaMovesThroughALateWindow) {
   EXPECT_EQ(record.front().substr(0, 5), "1000 ");
 }
 
+// A measured record whose first time is 100 s plays from host time 0: at
+// t = n T / N the elevation is sample n less the mean, and after T it repeats.
+// A record file that cannot be read stops the run naming it.
+TEST(PelmCli, DeterministicSeaReplaysItsRecordFromTimeZero) {
+  const std::vector<double> x = {0.31, -0.12, 0.54, -0.4, 0.07};  // at 100, 100.25, ... 101 s
+  const double mean = (0.31 - 0.12 + 0.54 - 0.4 + 0.07) / 5.0;
+  const std::string block =
+      "begin pelm_input;\nwavetype 2;\nwdepth 20;\nbegin det_airy;\nfile record.txt;\nnsamples 5;\n"
+      "nskip 1;\ncutoff_frac 0;\nend;\nend;\nexit;\n";
+  TempFolder folder;
+  folder.write("det.inp", block);
+  folder.write("record.txt", "t eta\n100 0.31\n100.25,-0.12\n100.5\n0.54\n100.75 -0.4 9\n101 0.07\n");
+  const DriverRun r = pelm(folder, "run det.inp --t-end 2 --dt 0.2 --point 0,0,0");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Pelm dll input commands read with succes"), std::string::npos) << r.out;
+  std::string header;
+  const auto rows = csv_rows(folder.path("pelm_output.csv"), header);
+  ASSERT_EQ(rows.size(), 11u);
+  for (std::size_t k = 0; k < rows.size(); ++k)
+    EXPECT_NEAR(rows[k][4], x[k % 5] - mean, 1e-12) << "t = " << rows[k][0];
+
+  TempFolder missing;
+  missing.write("det.inp", block);
+  const DriverRun stopped = pelm(missing, "run det.inp --t-end 2");
+  EXPECT_EQ(stopped.status, 1);
+  EXPECT_NE(stopped.out.find("*** ERROR *** Cannot open the det_airy elevation record file \"record.txt\""),
+            std::string::npos)
+      << stopped.out;
+}
+
 TEST(PelmCli, FatalInputErrorStopsWithTheLibrarysMessage) {
   TempFolder folder;
   folder.write("bad.inp", "begin pelm_input;\ncontinue_in_file gone.inp;\n");

@@ -1,6 +1,7 @@
 #include "input/command_file.h"
 
 #include <algorithm>
+#include <string>
 
 #include "runtime/console.h"
 #include "runtime/fatal.h"
@@ -24,9 +25,23 @@ void to_lower_case(std::string& text) {
   fatal_stop(message.text());
 }
 
+// A file that includes itself, directly or through others, would be read
+// without end (until the process runs out of open files): stop and say so.
+void refuse_include_cycle(const std::string& name, const CommandFile& current) {
+  for (const CommandFile* file = &current; file != nullptr; file = file->parent) {
+    if (!same_file(name, file->name)) continue;
+    fatal_stop("*** ERROR *** Include cycle: " + name + " is already being read (continue_in_file in " +
+               current.name + " line " + std::to_string(current.line_number) +
+               ") - it would include itself without end");
+  }
+}
+
 // Enters the file named by a continue_in_file command.
 void enter_included_file(const CommandLine& command, CommandFile*& current) {
   write_message("Main input file is continued in file :", command.word(2));
+  refuse_include_cycle(command.word(2), *current);
+  if (is_directory(command.word(2)))
+    write_message("*** ERROR *** ", command.word(2), " is a folder, not an input file");
   auto child = std::make_unique<CommandFile>();
   child->name = command.word(2);
   child->parent = current;

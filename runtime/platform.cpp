@@ -20,6 +20,18 @@ bool regular_file_exists(const std::string& name) {
   return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
+bool is_directory(const std::string& name) {
+  if (name.empty()) return false;
+  std::error_code error;
+  return std::filesystem::is_directory(name, error) && !error;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(a, b, error);
+  return same && !error;
+}
+
 TimeOfDay local_time_of_day() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};

@@ -9,6 +9,13 @@ namespace pelm {
 // True when `name` is an existing file that is not a directory.
 bool regular_file_exists(const std::string& name);
 
+// True when `name` is an existing directory.
+bool is_directory(const std::string& name);
+
+// True when both names reach the same existing file (links and different
+// spellings of one path included).
+bool same_file(const std::string& a, const std::string& b);
+
 struct TimeOfDay {
   int hour = 0;    // 0..23
   int minute = 0;  // 0..59

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -212,6 +214,48 @@ TEST(ContinueInFileDeathTest, MissingIncludedFileOrNameStopsTheProcess) {
               ::testing::ExitedWithCode(1), "Error opening file: " + missing);
   EXPECT_EXIT(read_first_command(folder.write("n.inp", "continue_in_file;\n")),
               ::testing::ExitedWithCode(1), "Error opening file: \n");
+}
+
+// Reads every command of `master` until its end, in a process expected to stop.
+void read_to_the_end(const std::string& master) {
+  route_console_to_stderr();
+  CommandFile file;
+  file.name = master;
+  if (!open_command_file(file)) std::exit(3);
+  CommandFile* current = &file;
+  std::string line;
+  CommandLine command;
+  do next_command(current, line, command);
+  while (!is_end_of_input(command, *current));
+  std::exit(0);
+}
+
+// A file that includes itself, directly or through another, is named as a
+// cycle; a folder is named as a folder.
+TEST(ContinueInFileDeathTest, CyclesAndFoldersAreNamedWhenTheyStop) {
+  TempFolder folder;
+  const std::string self = folder.path("self.inp");
+  folder.write("self.inp", "wdepth 1;\ncontinue_in_file " + self + ";\n");
+  const std::string a = folder.path("a.inp"), b = folder.path("b.inp");
+  folder.write("a.inp", "continue_in_file " + b + ";\n");
+  folder.write("b.inp", "wave 1;\ncontinue_in_file " + a + ";\n");
+  const std::string sub = folder.path("sub");
+  std::filesystem::create_directory(sub);
+  const std::string into_folder = folder.write("f.inp", "continue_in_file " + sub + ";\n");
+  struct Case {
+    std::string master;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {self, "Include cycle: " + self + " is already being read \\(continue_in_file in " + self +
+                 " line 2\\)"},
+      {a, "Include cycle: " + a + " is already being read \\(continue_in_file in " + b + " line 2\\)"},
+      {into_folder, sub + " is a folder, not an input file\nError opening file: " + sub},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.master);
+    EXPECT_EXIT(read_to_the_end(c.master), ::testing::ExitedWithCode(1), c.message);
+  }
 }
 
 TEST(OpenCommandFile, DirectoriesAndMissingFilesAreNotOpened) {

@@ -15,6 +15,7 @@
 #include "input/command_file.h"
 #include "models/irregular/irregular_model.h"
 #include "models/regular/regular_model.h"
+#include "models/stream_function/strf_model.h"
 #include "numerics/constants.h"
 
 namespace pelm {
@@ -44,6 +45,7 @@ struct LibraryState {
   // One record per model block read; absent until its block is met.
   std::unique_ptr<RegModel> reg_airy;
   std::unique_ptr<IregModel> ireg_airy;
+  std::unique_ptr<StrfModel> strf;  // the solution itself is process-wide: strf_solution()
 
   // True once the selected model has been set up; until then (and when the
   // set-up was refused) the evaluations leave their outputs unchanged.

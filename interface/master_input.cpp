@@ -14,7 +14,7 @@ namespace {
 // Model blocks the library knows by name but does not model yet: read over
 // to their end so that their commands are not taken for pelm_input commands.
 bool is_unavailable_model_block(const std::string& name) {
-  return name == "det_airy" || name == "strf" || name == "wavemods";
+  return name == "det_airy" || name == "wavemods";
 }
 
 void skip_model_block(CommandFile*& current, const std::string& name) {
@@ -37,6 +37,9 @@ void read_model_block(LibraryState& state, const std::string& name) {
   } else if (name == "ireg_airy") {
     state.ireg_airy = std::make_unique<IregModel>();
     ireg_airy_input(current, *state.ireg_airy);
+  } else if (name == "strf") {
+    state.strf = std::make_unique<StrfModel>();
+    strf_input(current, *state.strf);
   } else if (is_unavailable_model_block(name)) {
     skip_model_block(current, name);
   } else {

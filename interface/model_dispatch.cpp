@@ -63,8 +63,11 @@ void set_up_selected_model(LibraryState& state, double t_start, double t_end, do
       if (!block_present(state, state.ireg_airy != nullptr) || !depth_positive(state)) return;
       if (!ireg_airy_init(*state.ireg_airy, state, t_start, t_end, dt)) return;
       break;
-    case kDetAiry:
     case kStrf:
+      if (!block_present(state, state.strf != nullptr) || !depth_positive(state)) return;
+      if (!strf_init(*state.strf, state.depth)) return;
+      break;
+    case kDetAiry:
     case kWavemods:
       write_message("*** ERROR *** Wave model ", model_name(state.wave_model),
                     " is not available in this version of pelm_dll - wave model not set up");
@@ -81,6 +84,7 @@ void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
   switch (state.wave_model) {
     case kRegAiry: reg_airy_elevation(state.position.data(), *state.reg_airy, state, eta); break;
     case kIregAiry: linear_field_elevation(state.position.data(), *state.ireg_airy, state, eta); break;
+    case kStrf: strf_elevation(state.position.data(), *state.strf, state, eta); break;
     default: break;
   }
 }
@@ -91,6 +95,7 @@ void evaluate_kinematics(LibraryState& state, const double* pos, double* vel, do
   switch (state.wave_model) {
     case kRegAiry: reg_airy_kinematics(*state.reg_airy, state, pos, vel, acc, pdyn); break;
     case kIregAiry: linear_field_kinematics(*state.ireg_airy, state, pos, vel, acc, pdyn); break;
+    case kStrf: strf_kinematics(*state.strf, state, pos, vel, acc, pdyn); break;
     default: break;
   }
 }

@@ -87,6 +87,11 @@ float breaking_ratio(float H, float d, float Tr, bool print);
 // Limiting steepness Hb/L0 at relative depth b = d/L0.
 float breaking_steepness(float b);
 
+// Stops the process when the surface points rise between crest and trough
+// by more than 0.1 % of the height: a solution of the equations that is not
+// a wave.
+void strf_require_wave_profile(const StrfSolution& s, std::int32_t N);
+
 // Number of collocation points the wave needs (even, not capped).
 std::int32_t strf_order_estimate(float d, float T, float r);
 

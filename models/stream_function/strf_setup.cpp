@@ -115,16 +115,20 @@ constexpr std::array<float, 18> kBreakingSteepness = {
 // linear first guess is far from the crested profile, the iteration may end
 // on one); such a surface is not a wave and no kinematics are served from it.
 // A rise below 0.1 % of H is left to the truncation of a flat trough.
-void require_wave_profile(const StrfSolution& s, std::int32_t N) {
+}  // namespace
+
+void strf_require_wave_profile(const StrfSolution& s, std::int32_t N) {
   for (std::int32_t i = 1; i < N; ++i)
     if (s.Y[i + 1] > s.Y[i] + 1e-3 * s.h) {
       MessageLine line;
       line.add("*** ERROR *** Stream function solution at order ").add(N)
-          .add(" rises between crest and trough (point").add(i + 1)
-          .add(") - not a wave profile; the wave is too shallow for the method");
+          .add(" rises between crest and trough (point " + std::to_string(i + 1) +
+               ") - not a wave profile; the wave is too shallow for the method");
       fatal_stop(line.text());
     }
 }
+
+namespace {
 
 double wave_length_of(double k) { return static_cast<double>(kTwoPiF) / k; }
 
@@ -277,7 +281,7 @@ StrfSetupResult strf_setup(float d, float T, float H, float U, bool print) {
       f = 0.995f * f;
     }
   }
-  require_wave_profile(s, N);
+  strf_require_wave_profile(s, N);
   return {N, static_cast<float>(wave_length_of(s.k))};
 }
 

@@ -359,6 +359,24 @@ TEST(StrfSetupDeathTest, OrderAboveTheCapacityIsCappedAt24) {
       "order 24 is used\n");
 }
 
+TEST(StrfSetupDeathTest, SurfaceRisingTowardTheTroughIsNotAWave) {
+  StrfSolution s;
+  s.h = 1.0;
+  const double falling[] = {0.0, 0.5, 0.3, 0.0005, 0.0, -0.2, -0.5};
+  for (int i = 1; i <= 6; ++i) s.Y[i] = falling[i];
+  s.Y[4] = s.Y[3] + 0.0005;  // a rise of 0.05 % of H: a flat trough's truncation
+  strf_require_wave_profile(s, 6);
+  s.Y[5] = s.Y[4] + 0.01;
+  EXPECT_EXIT(
+      {
+        route_console_to_stderr();
+        strf_require_wave_profile(s, 6);
+      },
+      ::testing::ExitedWithCode(1),
+      "^\\*\\*\\* ERROR \\*\\*\\* Stream function solution at order 6 rises between crest and "
+      "trough \\(point 5\\) - not a wave profile; the wave is too shallow for the method\n$");
+}
+
 TEST(StrfSetupDeathTest, SolverFailurePrintsTheFailureRowAndStops) {
   // A shallow wave (d/L0 = 0.005) that the order steps do not carry.
   EXPECT_EXIT(

@@ -24,6 +24,9 @@ constexpr double kG = 9.81;
 struct WaveCase {
   const char* name;
   float d, T, H, U;
+  // Bernoulli error between the collocation points, relative to H (see
+  // SurfaceConditionsHoldBetweenTheCollocationPoints).
+  double surface_tolerance = 5e-3;
 };
 
 std::string describe(const WaveCase& c) {
@@ -60,6 +63,8 @@ const std::vector<WaveCase>& wave_cases() {
       {"shallow", 10.f, 12.f, 3.f, 0.f},
       {"shallow, following current", 10.f, 12.f, 3.f, 1.f},
       {"shallow, opposing current", 10.f, 12.f, 2.f, -0.8f},
+      {"shallow, near breaking (H/Hb = 0.89, 16 points)", 10.f, 12.f, 6.5f, 0.f, 2e-2},
+      {"shallow, near breaking, following current", 5.f, 8.f, 3.f, 0.5f, 2e-2},
   };
   return cases;
 }
@@ -88,10 +93,13 @@ TEST(StrfWave, ConvergedSurfaceKeepsHeightAndMeanLevel) {
 // In the frame of the crest the flow is steady: along the surface
 // (u - c)^2 + w^2 over 2g plus eta is constant (Bernoulli), and the flow is
 // tangent to it, w = (u - c) deta/dx. The collocation enforces both at N
-// points only; between them the error is that of the truncated series at the
-// order the estimate chose: up to 3e-3 H for these waves (6 points for the
-// steep deep wave, 8 for the shallow ones), against 0.1 H and more for a
-// wrong profile.
+// points only; between them the surface is the cosine interpolant of the
+// collocation points, not the streamline, and the error is that of the
+// truncated series at the order the estimate chose: up to 3e-3 H for the
+// moderate waves (6 points for the steep deep wave, 8 for the shallow ones)
+// and 1.3e-2 H near breaking in shallow water, where the error oscillates
+// between the points about the sharp crest; the slope error is about twice
+// that, relative to c.
 TEST(StrfWave, SurfaceConditionsHoldBetweenTheCollocationPoints) {
   for (const auto& c : wave_cases()) {
     SCOPED_TRACE(describe(c));
@@ -110,8 +118,8 @@ TEST(StrfWave, SurfaceConditionsHoldBetweenTheCollocationPoints) {
       q_max = std::max(q_max, q);
       kinematic = std::max(kinematic, std::fabs(v.w - ur * surface_slope(s.k * x)));
     }
-    EXPECT_LT((q_max - q_min) / c.H, 5e-3);
-    EXPECT_LT(kinematic / speed, 2e-3);
+    EXPECT_LT((q_max - q_min) / c.H, c.surface_tolerance);
+    EXPECT_LT(kinematic / speed, 2 * c.surface_tolerance);
   }
 }
 

@@ -64,17 +64,18 @@ StrfPointValues strf_evaluate(std::int32_t N, float x, float z, float t) {
   out.eta = static_cast<float>(eta);
   const double ze = z > eta ? eta : static_cast<double>(z);
 
-  // cosh and sinh of j kappa from powers of exp(kappa).
-  const double kappa = k * (ze + sol.d);
-  const double e1 = std::exp(kappa);
-  double power = 1.0;
+  // B_j cosh(j kappa) = Bd_j (e^{j k z_e} + e^{-j k (z_e + 2d)}) / 2, and
+  // likewise for sinh: no overflow in deep water; powers of one exponential.
+  const double rise = std::exp(k * ze);
+  const double decay = std::exp(-k * (ze + 2.0 * sol.d));
+  double p = 1.0, q = 1.0;
   double S1 = 0.0, S2 = 0.0, S3 = 0.0, S4 = 0.0;
   for (int j = 1; j < N; ++j) {
-    power *= e1;
-    const double inverse = 1.0 / power;
-    const double ch = 0.5 * (power + inverse);
-    const double sh = 0.5 * (power - inverse);
-    const double jB = j * sol.B[j];
+    p *= rise;
+    q *= decay;
+    const double ch = 0.5 * (p + q);
+    const double sh = 0.5 * (p - q);
+    const double jB = j * sol.Bd[j];
     S1 += jB * ch * c[j];
     S2 += jB * sh * s[j];
     S3 += j * jB * ch * s[j];

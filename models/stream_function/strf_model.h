@@ -43,6 +43,10 @@ struct StrfSolution {
   double h = 0.0;  // height being solved (m)
   double k = 0.0;  // wave number (rad/m)
   std::array<double, kStrfCapacity> B{};      // B[0 .. N-1]
+  // B_j e^{jkd} (with the final k), the form the evaluation uses: in deep
+  // water B_j underflows and cosh(j k z') overflows, while these stay finite.
+  std::array<double, kStrfCapacity> Bd{};
+  double k_B = 0.0;  // wave number of the evaluation that gave B
   std::array<double, kStrfCapacity + 1> E{};  // E[0 .. N]; E[N] = 0
   // Surface elevations at the collocation phases (i - 1) pi / (N - 1),
   // Y[1] crest .. Y[N] trough; Y[0] unused.

@@ -121,11 +121,16 @@ void strf_residuals(std::int32_t N, const double* X, StrfResiduals& out) {
   Vector z{};
   for (int i = 0; i < n; ++i) z[i] = s.d + Y[i];
 
-  // Per point and harmonic: cosh, sinh of j k z' and cos, sin of j theta.
-  // The phases j theta_i are multiples of pi / (N - 1), taken from one table
-  // of a full turn; cosh and sinh come from the powers of exp(k z'_i), exact
-  // to a few ulp at j <= 24 (k z' is the relative depth of the surface point,
-  // never small enough for the difference p - 1/p to lose digits that matter).
+  // Per point and harmonic: cosh and sinh of j k z', and cos and sin of
+  // j theta. The hyperbolic functions are carried scaled by exp(-j k d),
+  //   ch = cosh(j k z') e^{-jkd} = (e^{jkY} + e^{-jk(2d+Y)}) / 2,  sh likewise,
+  // so that deep water (j k d beyond 710, e.g. a 6 s wave in 1000 m) neither
+  // overflows nor underflows; the matrix columns and the coefficients V_j, B_j
+  // are then those of the unscaled series times e^{jkd} and e^{-jkd}, which
+  // leaves the velocities, the residuals and the Jacobian unchanged (the
+  // k-derivative of the scaling cancels between V and B). The powers come
+  // from one exponential each, exact to a few ulp at j <= 24. The phases
+  // j theta_i are multiples of pi / (N - 1), taken from one table of a turn.
   std::array<double, 2 * kCap> turn_cos{}, turn_sin{};
   const int turn = 2 * (n - 1);
   for (int m = 0; m < turn; ++m) {
@@ -136,13 +141,14 @@ void strf_residuals(std::int32_t N, const double* X, StrfResiduals& out) {
   Matrix A{};
   for (int i = 0; i < n; ++i) {
     A[i][0] = k * z[i];
-    const double e = std::exp(k * z[i]);
-    double power = 1.0;
+    const double rise = std::exp(k * Y[i]);
+    const double decay = std::exp(-k * (2.0 * s.d + Y[i]));
+    double p = 1.0, q = 1.0;
     for (int j = 1; j < n; ++j) {
-      power *= e;
-      const double inverse = 1.0 / power;
-      ch[i][j] = 0.5 * (power + inverse);
-      sh[i][j] = 0.5 * (power - inverse);
+      p *= rise;
+      q *= decay;
+      ch[i][j] = 0.5 * (p + q);
+      sh[i][j] = 0.5 * (p - q);
       cs[i][j] = turn_cos[(j * i) % turn];
       sn[i][j] = turn_sin[(j * i) % turn];
       A[i][j] = sh[i][j] * cs[i][j];
@@ -160,8 +166,14 @@ void strf_residuals(std::int32_t N, const double* X, StrfResiduals& out) {
 
   const double kU_omega = k * U - omega;
   const double scale = kU_omega / (k * k * V[0]);
-  Vector& B = s.B;
+  // B here is scaled as V is; the record keeps both forms (see StrfSolution).
+  Vector B{};
   for (int j = 0; j < n; ++j) B[j] = scale * V[j];
+  for (int j = 0; j < n; ++j) {
+    s.Bd[j] = B[j];
+    s.B[j] = B[j] * std::exp(-j * k * s.d);
+  }
+  s.k_B = k;
 
   // Surface velocities in the frame of the crest.
   Vector u{}, w{};
@@ -355,6 +367,9 @@ StrfSolveResult strf_solve(std::int32_t N) {
   const StrfSolveResult result = strf_gauss_newton(N, X.data());
   if (result.code == 1) return result;
   s.k = X[N - 2];
+
+  // The evaluation uses B_j e^{jkd} with the final k.
+  for (int j = 1; j < N; ++j) s.Bd[j] *= std::exp(j * s.d * (s.k - s.k_B));
 
   // Cosine coefficients of the surface of the last evaluation: the N points
   // from crest to trough extended evenly to 2N - 2 samples of one wave length.

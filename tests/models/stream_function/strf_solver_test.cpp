@@ -50,6 +50,7 @@ TEST(StrfResiduals, JacobianMatchesCentralDifferences) {
       {"intermediate current", 20.0, 8.0, 1.0, 4.0, 0.07, 8, 0.05},
       {"shallow opposing", 5.0, 14.0, -0.5, 1.5, 0.1, 12, 0.02},
       {"shallow", 3.0, 20.0, 0.0, 1.2, 0.06, 16, 0.0},
+      {"very deep: j k d up to 2000", 300.0, 2.0, 0.2, 0.3, 0.98, 8, 0.05},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -57,6 +57,9 @@ const std::vector<WaveCase>& wave_cases() {
   static const std::vector<WaveCase> cases = {
       {"deep", 200.f, 10.f, 12.f, 0.f},
       {"deep, following current", 200.f, 10.f, 8.f, 1.f},
+      // j k d up to 1500 and 3300: the series must neither overflow nor underflow.
+      {"very deep, short", 300.f, 2.f, 0.3f, 0.f},
+      {"very deep, steep", 1000.f, 6.f, 5.f, -0.5f},
       {"intermediate", 20.f, 8.f, 4.f, 0.f},
       {"intermediate, opposing current", 20.f, 8.f, 3.f, -1.f},
       {"intermediate, steep", 30.f, 9.f, 9.f, 0.f},

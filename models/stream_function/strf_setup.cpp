@@ -110,13 +110,13 @@ constexpr std::array<float, 18> kBreakingSteepness = {
   fatal_stop(line.text());
 }
 
+}  // namespace
+
 // A steady wave falls from its crest to its trough. The collocation
 // equations also have solutions that do not (in very shallow water, where the
 // linear first guess is far from the crested profile, the iteration may end
 // on one); such a surface is not a wave and no kinematics are served from it.
 // A rise below 0.1 % of H is left to the truncation of a flat trough.
-}  // namespace
-
 void strf_require_wave_profile(const StrfSolution& s, std::int32_t N) {
   for (std::int32_t i = 1; i < N; ++i)
     if (s.Y[i + 1] > s.Y[i] + 1e-3 * s.h) {

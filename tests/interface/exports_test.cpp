@@ -97,6 +97,9 @@ TEST(Exports, RefusedSetUpLeavesOutputsAlone) {
       {"zero_depth_regular.inp",
        "*** ERROR *** Water depth must be greater than 0 for reg_airy - wave model not set up. "
        "wdepth = 0\n"},
+      {"strf_zero_depth.inp",
+       "*** ERROR *** Water depth must be greater than 0 for strf - wave model not set up. "
+       "wdepth = 0\n"},
       {"strf_without_period.inp",
        "*** ERROR *** In strf, no valid wave period T > 0 was given - wave model not set up\n"},
   };

@@ -17,6 +17,7 @@
 #include "models/deterministic/det_model.h"
 #include "models/irregular/irregular_model.h"
 #include "models/regular/regular_model.h"
+#include "models/stream_function/strf_model.h"
 #include "numerics/constants.h"
 
 namespace pelm {
@@ -48,6 +49,7 @@ struct LibraryState {
   std::unique_ptr<IregModel> ireg_airy;
   std::unique_ptr<WavemodsModel> wavemods;
   std::unique_ptr<DetModel> det_airy;
+  std::unique_ptr<StrfModel> strf;  // the solution itself is process-wide: strf_solution()
 
   // True once the selected model has been set up; until then (and when the
   // set-up was refused) the evaluations leave their outputs unchanged.

@@ -11,22 +11,6 @@
 namespace pelm {
 namespace {
 
-// Model blocks the library knows by name but does not model yet: read over
-// to their end so that their commands are not taken for pelm_input commands.
-bool is_unavailable_model_block(const std::string& name) {
-  return name == "strf";
-}
-
-void skip_model_block(CommandFile*& current, const std::string& name) {
-  write_message("*** ERROR *** Wave model ", name,
-                " is not available in this version of pelm_dll - its block is skipped");
-  std::string line;
-  CommandLine command;
-  do {
-    next_command(current, line, command);
-  } while (command.command() != "end" && !is_end_of_input(command, *current));
-}
-
 // begin <model> inside pelm_input: a fresh record with the model's defaults
 // replaces any earlier one, and the model's block reader fills it.
 void read_model_block(LibraryState& state, const std::string& name) {
@@ -43,8 +27,9 @@ void read_model_block(LibraryState& state, const std::string& name) {
   } else if (name == "det_airy") {
     state.det_airy = std::make_unique<DetModel>();
     det_airy_input(current, *state.det_airy);
-  } else if (is_unavailable_model_block(name)) {
-    skip_model_block(current, name);
+  } else if (name == "strf") {
+    state.strf = std::make_unique<StrfModel>();
+    strf_input(current, *state.strf);
   } else {
     write_command_error(*current);
   }

@@ -63,18 +63,18 @@ void set_up_selected_model(LibraryState& state, double t_start, double t_end, do
       if (!block_present(state, state.ireg_airy != nullptr) || !depth_positive(state)) return;
       if (!ireg_airy_init(*state.ireg_airy, state, t_start, t_end, dt)) return;
       break;
-    case kWavemods:
-      if (!block_present(state, state.wavemods != nullptr)) return;
-      if (!wavemods_init(*state.wavemods)) return;
-      break;
     case kDetAiry:
       if (!block_present(state, state.det_airy != nullptr) || !depth_positive(state)) return;
       if (!det_airy_init(*state.det_airy, state, t_start, t_end)) return;
       break;
     case kStrf:
-      write_message("*** ERROR *** Wave model ", model_name(state.wave_model),
-                    " is not available in this version of pelm_dll - wave model not set up");
-      return;
+      if (!block_present(state, state.strf != nullptr) || !depth_positive(state)) return;
+      if (!strf_init(*state.strf, state.depth)) return;
+      break;
+    case kWavemods:
+      if (!block_present(state, state.wavemods != nullptr)) return;
+      if (!wavemods_init(*state.wavemods)) return;
+      break;
     default:
       return;  // a wave model number that selects nothing
   }
@@ -87,8 +87,9 @@ void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
   switch (state.wave_model) {
     case kRegAiry: reg_airy_elevation(state.position.data(), *state.reg_airy, state, eta); break;
     case kIregAiry: linear_field_elevation(state.position.data(), *state.ireg_airy, state, eta); break;
-    case kWavemods: wavemods_elevation(*state.wavemods, state, eta); break;
     case kDetAiry: linear_field_elevation(state.position.data(), state.det_airy->field, state, eta); break;
+    case kStrf: strf_elevation(state.position.data(), *state.strf, state, eta); break;
+    case kWavemods: wavemods_elevation(*state.wavemods, state, eta); break;
     default: break;
   }
 }
@@ -99,8 +100,9 @@ void evaluate_kinematics(LibraryState& state, const double* pos, double* vel, do
   switch (state.wave_model) {
     case kRegAiry: reg_airy_kinematics(*state.reg_airy, state, pos, vel, acc, pdyn); break;
     case kIregAiry: linear_field_kinematics(*state.ireg_airy, state, pos, vel, acc, pdyn); break;
-    case kWavemods: wavemods_kinematics(*state.wavemods, state, pos, vel, acc, pdyn); break;
     case kDetAiry: linear_field_kinematics(state.det_airy->field, state, pos, vel, acc, pdyn); break;
+    case kStrf: strf_kinematics(*state.strf, state, pos, vel, acc, pdyn); break;
+    case kWavemods: wavemods_kinematics(*state.wavemods, state, pos, vel, acc, pdyn); break;
     default: break;
   }
 }

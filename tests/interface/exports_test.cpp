@@ -100,6 +100,11 @@ TEST(Exports, RefusedSetUpLeavesOutputsAlone) {
       {"zero_depth_deterministic.inp",
        "*** ERROR *** Water depth must be greater than 0 for det_airy - wave model not set up. "
        "wdepth = 0\n"},
+      {"strf_zero_depth.inp",
+       "*** ERROR *** Water depth must be greater than 0 for strf - wave model not set up. "
+       "wdepth = 0\n"},
+      {"strf_without_period.inp",
+       "*** ERROR *** In strf, no valid wave period T > 0 was given - wave model not set up\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
@@ -111,6 +116,35 @@ TEST(Exports, RefusedSetUpLeavesOutputsAlone) {
     EXPECT_TRUE(sample(1.0, 0.0, 0.0, -2.0).untouched());
     EXPECT_TRUE(sample(7.0, 5.0, 1.0, -20.0).untouched());
   }
+}
+
+TEST(Exports, StreamFunctionWave) {
+  const std::string out = init_with(kData + "/strf_h4_t8.inp");
+  EXPECT_NE(out.find("\n      d       T       H       U    order  iter  rms error  code      L\n"),
+            std::string::npos) << out;
+  // A crest at x = 0, t = 0, higher than half the height of this steep wave,
+  // with the particles there moving horizontally only.
+  const Sample crest = sample(0.0, 0.0, 0.0, 0.0);
+  EXPECT_GT(crest.eta, 2.2);
+  EXPECT_LT(crest.eta, 4.0);
+  EXPECT_EQ(crest.vel[2], 0.0);
+  EXPECT_GT(crest.vel[0], 0.5);
+  // Single-precision results; no y dependence, no y components, no pressure.
+  for (double t : {0.0, 1.7, 5.2}) {
+    const Sample a = sample(t, 12.0, -30.0, -4.0);
+    const Sample b = sample(t, 12.0, 7.0, -4.0);
+    EXPECT_TRUE(a == b);
+    EXPECT_EQ(a.eta, static_cast<double>(static_cast<float>(a.eta)));
+    EXPECT_EQ(a.vel[0], static_cast<double>(static_cast<float>(a.vel[0])));
+    EXPECT_EQ(a.vel[1], 0.0);
+    EXPECT_EQ(a.acc[1], 0.0);
+    EXPECT_EQ(a.pdyn, 0.0);
+  }
+  // Periodic in time.
+  const Sample later = sample(8.0, 0.0, 0.0, -5.0);
+  const Sample now = sample(0.0, 0.0, 0.0, -5.0);
+  EXPECT_NEAR(later.vel[0], now.vel[0], 1e-5);
+  EXPECT_NEAR(later.eta, now.eta, 1e-5);
 }
 
 TEST(Exports, SecondInitReplacesTheFirstModel) {

@@ -154,7 +154,7 @@ TEST(ReadInputFile, BlockMaySpanSeveralFiles) {
 TEST(ReadInputFile, BlocksOfModelsNotYetAvailableAreSkippedToTheirEnd) {
   TempFolder folder;
   const std::string path = folder.write(
-      "master.inp", "begin pelm_input;\nwavetype 0;\nbegin strf;\nwdepth 99;\nend;\nwdepth 7;\nend;\n");
+      "master.inp", "begin pelm_input;\nwavetype 0;\nbegin wavemods;\nwdepth 99;\nend;\nwdepth 7;\nend;\n");
   LibraryState state;
   ConsoleCapture capture;
   read_input_file(state, path);

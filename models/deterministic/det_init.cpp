@@ -18,14 +18,12 @@
 #include "models/irregular/wave_field_grid.h"
 #include "numerics/fft.h"
 #include "runtime/console.h"
+#include "runtime/memory_budget.h"
 #include "runtime/fatal.h"
 
 namespace pelm {
 namespace {
 
-// Memory the set-up may take: a 32-bit host has about 2 GiB of address space
-// in all, shared with its own data.
-constexpr double kMaxSetUpBytes = sizeof(void*) == 4 ? 1024.0 * 1024 * 1024 : 16.0 * 1024 * 1024 * 1024;
 // Per sample: the elevation, its coefficient, the transform's work array
 // (two values) and, for up to half as many components, the component and
 // the twelve per-component arrays of the linear field.

@@ -21,6 +21,7 @@
 #include "numerics/random.h"
 #include "numerics/sine_cosine.h"
 #include "runtime/console.h"
+#include "runtime/memory_budget.h"
 
 namespace pelm {
 namespace {
@@ -40,6 +41,14 @@ constexpr double kDiagnosticStep = 0.2;     // s
 constexpr const char* kDiagnosticFile = "fort.98";  // output channel 98
 // FAC gives (2s - 1)! in single precision only up to 34!.
 constexpr std::int32_t kMaxSpreadingExponent = 17;
+// Set-up sizes (see runtime/memory_budget.h): bytes per component (the
+// component record, two random numbers and a dozen evaluation arrays) and per
+// host step (the record at the origin, its transform and a spare).
+constexpr double kBytesPerComponent = sizeof(WaveComponent) + 2 * 8 + 12 * 8;
+constexpr double kBytesPerStep = 3 * 8;
+// Terms of the sums over the host window (components x steps) beyond which the
+// set-up would run for hours: 1e10 terms is some tens of seconds.
+constexpr double kMaxRecordTerms = 1e10;
 
 template <typename... Items>
 bool refuse(const Items&... items) {
@@ -215,6 +224,16 @@ bool ireg_airy_init(IregModel& m, LibraryState& state, double t_start, double t_
     return refuse("ireg_airy needs a simulation window of at least 2 time steps: t_start =", t_start,
                   " t_end =", t_end, " dt =", dt);
   const auto n_t = static_cast<std::int32_t>(n_t_real);
+  // Memory: the component, its evaluation arrays and its random numbers per
+  // component; the elevation record (and, for white noise, its transform)
+  // per host step. Work: the record is summed over every component, twice.
+  const double bytes = n * kBytesPerComponent + n_t_real * kBytesPerStep;
+  if (bytes > kMaxSetUpBytes)
+    return refuse("ireg_airy with ", n, " components over ", n_t, " host steps needs too much memory,"
+                  " megabytes:", bytes / 1048576.0);
+  if (static_cast<double>(n) * n_t_real > kMaxRecordTerms)
+    return refuse("ireg_airy with ", n, " components over ", n_t, " host steps would take hours to"
+                  " set up; fewer components or a coarser host step");
 
   // Phases take the first n deviates whether or not directions are drawn, so
   // spreading does not change the phases of a seed.

@@ -12,6 +12,7 @@
 #include "numerics/interpolation.h"
 #include "numerics/sine_cosine.h"
 #include "runtime/console.h"
+#include "runtime/memory_budget.h"
 
 namespace pelm {
 namespace {
@@ -23,9 +24,6 @@ constexpr double kMinimumCell = 1e-07;
 // Nudge of the query time into the cell it starts, so that a host time that
 // falls on a node in exact arithmetic is not rounded into the cell before.
 constexpr double kTimeNudge = 1e-07;
-// Memory the tables may take: a 32-bit host has about 2 GiB of address space
-// in all, shared with its own data.
-constexpr double kMaxTableBytes = sizeof(void*) == 4 ? 1024.0 * 1024 * 1024 : 16.0 * 1024 * 1024 * 1024;
 
 bool refuse(const char* what, double value) {
   write_message("*** ERROR *** ", what, value, " - wave model not set up");
@@ -157,8 +155,13 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
     return refuse("precomputed wave field has no usable time step; grid time step =", g.dt_grid);
   if (nt < 2.0) return refuse("precomputed wave field needs at least 2 time nodes, it has", nt);
   const double values = nt * g.ny * (1.0 + kValues * g.nz);
-  if (values * sizeof(double) > kMaxTableBytes || nt > std::numeric_limits<std::int32_t>::max())
+  if (values * sizeof(double) > kMaxSetUpBytes || nt > std::numeric_limits<std::int32_t>::max())
     return refuse("precomputed wave field too large, megabytes:", values * sizeof(double) / 1048576.0);
+  // Every node level sums every component: beyond some 1e10 terms the build
+  // would run for hours (a long record kept whole, say).
+  const double terms = nt * g.ny * g.nz * static_cast<double>(model.components.size());
+  if (terms > 1e10)
+    return refuse("precomputed wave field would take hours to build (grid nodes x components):", terms);
 
   g.nt = static_cast<std::int32_t>(nt);
   if (g.ny == 1) g.dy = kMinimumCell;

@@ -1,5 +1,6 @@
 #include "interface/model_dispatch.h"
 
+#include <cmath>
 #include <string>
 
 #include "interface/library_state.h"
@@ -37,6 +38,13 @@ bool depth_positive(const LibraryState& state) {
     write_message("*** ERROR *** Water depth must be greater than 0 for ",
                   model_name(state.wave_model), " - wave model not set up. wdepth =", state.depth);
   return positive;
+}
+
+// A time or coordinate that is not a finite number (NaN from a broken host
+// computation, say) places the query nowhere: it gets the still-water
+// answer, elevation 0 and no motion, from every model alike.
+bool is_finite_query(double t, double x, double y, double z) {
+  return std::isfinite(t) && std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
 }
 
 }  // namespace
@@ -84,6 +92,10 @@ void set_up_selected_model(LibraryState& state, double t_start, double t_end, do
 void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
   state.position = {xy[0], xy[1], 0.0};
   if (!state.model_ready) return;
+  if (!is_finite_query(state.time, xy[0], xy[1], 0.0)) {
+    eta = 0.0;
+    return;
+  }
   switch (state.wave_model) {
     case kRegAiry: reg_airy_elevation(state.position.data(), *state.reg_airy, state, eta); break;
     case kIregAiry: linear_field_elevation(state.position.data(), *state.ireg_airy, state, eta); break;
@@ -97,6 +109,11 @@ void evaluate_elevation(LibraryState& state, const double* xy, double& eta) {
 void evaluate_kinematics(LibraryState& state, const double* pos, double* vel, double* acc,
                          double& pdyn) {
   if (!state.model_ready) return;
+  if (!is_finite_query(state.time, pos[0], pos[1], pos[2])) {
+    for (int c = 0; c < 3; ++c) vel[c] = acc[c] = 0.0;
+    pdyn = 0.0;
+    return;
+  }
   switch (state.wave_model) {
     case kRegAiry: reg_airy_kinematics(*state.reg_airy, state, pos, vel, acc, pdyn); break;
     case kIregAiry: linear_field_kinematics(*state.ireg_airy, state, pos, vel, acc, pdyn); break;

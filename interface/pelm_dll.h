@@ -22,6 +22,9 @@
  * as message lines on standard output, and a fatal one (an input file that
  * cannot be opened, for one) stops the process.
  *
+ * A query whose time or coordinates are not finite numbers gets elevation 0
+ * and zero kinematics; every output is finite.
+ *
  * On 32-bit Windows the functions use the standard calling convention
  * (__stdcall, the callee removes the arguments) and are exported from
  * pelm_dll.dll under their plain names.

@@ -47,7 +47,9 @@ double group_velocity(double k, double h) {
 }
 
 std::size_t clamp_index(double one_based, std::int32_t count) {
-  const double clamped = std::clamp(one_based, 1.0, static_cast<double>(count));
+  // std::clamp passes NaN through, and a NaN index is no index at all.
+  if (!(one_based >= 1.0)) return 0;
+  const double clamped = std::min(one_based, static_cast<double>(count));
   return static_cast<std::size_t>(clamped) - 1;
 }
 

@@ -11,6 +11,8 @@ void reg_airy_elevation(const double* pos, const RegModel& model, const LibraryS
                         double& eta) {
   const double theta = model.omega * state.time - model.k * pos[0];
   eta = model.amplitude * sine(theta);
+  // A NaN time or x from the host has no phase: the still-water level.
+  if (!std::isfinite(eta)) eta = 0.0;
 }
 
 void reg_airy_kinematics(const RegModel& model, const LibraryState& state, const double* pos,

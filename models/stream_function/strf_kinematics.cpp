@@ -9,8 +9,9 @@
 // Accelerations: u_t, w_t local; a_x, a_z total (particle) accelerations,
 // which is what get_kinematics returns.
 // Above the surface (z > eta) every quantity takes its value at the surface
-// point directly below; nothing is checked against the bed. The dynamic
-// pressure is not modelled and is returned as 0.
+// point directly below; nothing is checked against the bed, but where the
+// series overflows far below it (or x, t exceed the single-precision range)
+// the outputs are 0. The dynamic pressure is not modelled and is returned as 0.
 // Interface precision: x, z and t are rounded to single precision, the sums
 // run in double, and the seven results are single precision.
 
@@ -101,6 +102,8 @@ void strf_elevation(const double* pos, const StrfModel& model, const LibraryStat
   double c[kStrfCapacity], s[kStrfCapacity];
   harmonics(sol.k * x - kTwoPi / sol.T * t, n, c, s);
   eta = static_cast<float>(surface(sol, n, c));
+  // x or t beyond the single-precision range has no phase: still water.
+  if (!std::isfinite(eta)) eta = 0.0;
 }
 
 void strf_kinematics(const StrfModel& model, const LibraryState& state, const double* pos,
@@ -115,6 +118,11 @@ void strf_kinematics(const StrfModel& model, const LibraryState& state, const do
   acc[1] = 0.0;
   acc[2] = v.az;
   pdyn = 0.0;
+  // Far below the bed the series overflows (it is continued there unchecked),
+  // and x or t beyond the single-precision range has no phase: such a point
+  // gets zeros, never NaN.
+  if (!(std::isfinite(v.u) && std::isfinite(v.w) && std::isfinite(v.ax) && std::isfinite(v.az)))
+    for (int c = 0; c < 3; ++c) vel[c] = acc[c] = 0.0;
 }
 
 }  // namespace pelm

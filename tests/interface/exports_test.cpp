@@ -4,10 +4,14 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "pelm_dll.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/working_directory.h"
 
 namespace {
 
@@ -194,6 +198,48 @@ TEST(ExportsDeathTest, IncludedFileThatCannotBeOpenedStopsTheProcess) {
       ::testing::ExitedWithCode(1),
       "Main input file is continued in file :tests/data/no_such_file.inp\n"
       "Error opening file: tests/data/no_such_file.inp");
+}
+
+}  // namespace
+
+namespace {
+
+// What a host may throw at any model: times and points far outside the
+// window and the water, and NaN from a broken host computation. Every output
+// stays finite; the README says what each model returns there.
+TEST(Exports, EveryBundledModelAnswersHostileQueriesWithFiniteValues) {
+  const std::filesystem::path examples =
+      std::filesystem::path(kData).parent_path().parent_path() / "examples";
+  pelm::TempFolder folder;
+  // The examples name their data files from the repository root.
+  std::filesystem::create_directory_symlink(examples, folder.path("examples"));
+  pelm::ScopedWorkingDirectory here(folder.path(""));
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double times[] = {0.0, 7.3, -1e300, 1e300, 1e12, nan};
+  const double points[][3] = {{0, 0, -5},     {0, 0, 0},    {3, 4, 0.5},   {0, 0, 1e300},
+                              {0, 0, -1e300}, {0, 0, -1e4}, {1e300, 0, -5}, {-1e300, 1e300, -5},
+                              {nan, 0, -5},   {0, nan, -5}, {0, 0, nan}};
+  std::size_t models = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(examples)) {
+    if (entry.path().extension() != ".inp") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    ++models;
+    init_with("examples/" + entry.path().filename().string(), 0.0, 60.0, 0.1);
+    int reported = 0;
+    for (double t : times) {
+      for (const auto& p : points) {
+        const Sample s = sample(t, p[0], p[1], p[2]);
+        const double values[] = {s.eta, s.vel[0], s.vel[1], s.vel[2], s.acc[0], s.acc[1], s.acc[2], s.pdyn};
+        bool finite = true;
+        for (double v : values) finite = finite && std::isfinite(v);
+        if (!finite && reported++ < 100)
+          ADD_FAILURE() << "t = " << t << " at (" << p[0] << ", " << p[1] << ", " << p[2] << "): eta "
+                        << s.eta << " u " << s.vel[0] << " w " << s.vel[2] << " ax " << s.acc[0]
+                        << " az " << s.acc[2] << " p " << s.pdyn;
+      }
+    }
+  }
+  EXPECT_EQ(models, 5u);
 }
 
 }  // namespace

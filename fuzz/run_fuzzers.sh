@@ -29,7 +29,7 @@ for harness in "${!seeds[@]}"; do
   cp -n ${seeds[$harness]} "$corpus"/ 2>/dev/null || true
   echo "== $harness: $seconds s"
   # A 32-bit host has about 2 GiB to give; a run that needs more is a finding.
-  if ! "$binary" "$corpus" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2560 \
+  if ! "$binary" "$corpus" -max_total_time="$seconds" -timeout=120 -rss_limit_mb=2560 \
        -malloc_limit_mb=2048 -artifact_prefix="$findings/$harness-" -print_final_stats=1 \
        2> "$findings/$harness.log"; then
     status=1

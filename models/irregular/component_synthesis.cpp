@@ -47,8 +47,9 @@ constexpr std::int32_t kMaxSpreadingExponent = 17;
 constexpr double kBytesPerComponent = sizeof(WaveComponent) + 2 * 8 + 12 * 8;
 constexpr double kBytesPerStep = 3 * 8;
 // Terms of the sums over the host window (components x steps) beyond which the
-// set-up would run for hours: 1e10 terms is some tens of seconds.
-constexpr double kMaxRecordTerms = 1e10;
+// set-up would run for many minutes: 2e9 terms is some seconds in a release
+// build, ten times a 3-hour sea of 1000 components at 0.05 s.
+constexpr double kMaxRecordTerms = 2e9;
 
 template <typename... Items>
 bool refuse(const Items&... items) {
@@ -232,7 +233,7 @@ bool ireg_airy_init(IregModel& m, LibraryState& state, double t_start, double t_
     return refuse("ireg_airy with ", n, " components over ", n_t, " host steps needs too much memory,"
                   " megabytes:", bytes / 1048576.0);
   if (static_cast<double>(n) * n_t_real > kMaxRecordTerms)
-    return refuse("ireg_airy with ", n, " components over ", n_t, " host steps would take hours to"
+    return refuse("ireg_airy with ", n, " components over ", n_t, " host steps would take too long to"
                   " set up; fewer components or a coarser host step");
 
   // Phases take the first n deviates whether or not directions are drawn, so

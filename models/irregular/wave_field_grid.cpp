@@ -159,11 +159,12 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
   const double values = nt * g.ny * (1.0 + kValues * g.nz);
   if (values * sizeof(double) > kMaxSetUpBytes || nt > std::numeric_limits<std::int32_t>::max())
     return refuse("precomputed wave field too large, megabytes:", values * sizeof(double) / 1048576.0);
-  // Every node level sums every component: beyond some 1e10 terms the build
-  // would run for hours (a long record kept whole, say).
+  // Every node level sums every component: beyond 2e9 terms (twice a 3-hour
+  // grid of 1000 components) the build would run for many minutes (a long
+  // record kept whole, say).
   const double terms = nt * g.ny * g.nz * static_cast<double>(model.components.size());
-  if (terms > 1e10)
-    return refuse("precomputed wave field would take hours to build (grid nodes x components):", terms);
+  if (terms > 2e9)
+    return refuse("precomputed wave field would take too long to build (grid nodes x components):", terms);
 
   g.nt = static_cast<std::int32_t>(nt);
   if (g.ny == 1) g.dy = kMinimumCell;

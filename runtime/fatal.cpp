@@ -19,6 +19,11 @@ void fatal_stop(std::string_view message) {
   std::exit(EXIT_FAILURE);
 }
 
+void fatal_stop(std::string_view own_message, std::string_view error) {
+  write_line(own_message);
+  fatal_stop(error);
+}
+
 FatalHandler set_fatal_handler(FatalHandler handler) {
   const FatalHandler previous = g_fatal_handler;
   g_fatal_handler = handler;

@@ -18,6 +18,11 @@ namespace pelm {
 
 [[noreturn]] void fatal_stop(std::string_view message);
 
+// A routine whose own message has a fixed form of its own (a table row, a
+// ratio) writes it first and stops with an "*** ERROR ***" line that says
+// what happened.
+[[noreturn]] void fatal_stop(std::string_view own_message, std::string_view error);
+
 using FatalHandler = void (*)(std::string_view message);
 
 // Installs `handler` (nullptr: end the process) and returns the previous one.

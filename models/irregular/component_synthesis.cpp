@@ -32,6 +32,7 @@ namespace {
 constexpr double kBandSearchStart = -1e-06;                            // rad/s
 constexpr double kBandSearchStep = static_cast<double>(0.02f);         // 0.019999999552965164 rad/s
 constexpr double kBandThreshold = 0.001;                               // m^2 s/rad
+constexpr double kBandSearchLimit = 1000.0;                            // rad/s
 constexpr double kSqrt2 = 1.4142135623730951;
 constexpr std::int32_t kDirectionNodes = 1000;
 constexpr double kLowerBandFactor = 0.75;   // Simpson band below the lowest component
@@ -108,6 +109,10 @@ Band frequency_band(const Spectrum& s) {
   double omega = kBandSearchStart;
   Band band{-1.0, -1.0};
   do {
+    // A spectrum still above the threshold at 1000 rad/s (a period of 6 ms:
+    // Tp or Tz near zero, or Hs beyond any sea) has no band to sample; the
+    // search would go on for ever.
+    if (omega > kBandSearchLimit) return Band{-1.0, -1.0};
     omega += kBandSearchStep;
     const double density = s.density(omega);
     if (density > kBandThreshold && band.low <= 0.0)
@@ -246,6 +251,9 @@ bool ireg_airy_init(IregModel& m, LibraryState& state, double t_start, double t_
     m.components[static_cast<std::size_t>(i)].phase = u[static_cast<std::size_t>(i)] * 2.0 * kPi - kPi;
 
   const Band band = frequency_band(spectrum);
+  if (!(band.high > 0.0))
+    return refuse("ireg_airy spectrum exceeds 0.001 m^2 s/rad up to ", kBandSearchLimit,
+                  " rad/s: no frequency band to sample (check Hs and the period)");
   m.omega_low = band.low;
   m.delta_omega = (band.high - band.low) / (n - 1);
   for (std::int32_t i = 0; i < n; ++i) {
@@ -257,6 +265,12 @@ bool ireg_airy_init(IregModel& m, LibraryState& state, double t_start, double t_
   if (spread) spread_directions(m, u);
 
   const double m0 = spectral_variance(spectrum, band, n);
+  // A parameter far outside any sea (gamma = 1e300, say) can overflow the
+  // density: no finite sea comes of it.
+  bool finite = std::isfinite(m0);
+  for (const WaveComponent& c : m.components)
+    finite = finite && std::isfinite(c.amplitude) && std::isfinite(c.k);
+  if (!finite) return refuse("ireg_airy spectrum gives no finite wave amplitudes (check its parameters)");
   if (spectrum.number == 3)
     rederive_white_noise(m, state, origin_record(m.components, state, t_start, dt, n_t), t_start,
                          t_end);

@@ -101,13 +101,14 @@ constexpr std::array<float, 18> kBreakingSteepness = {
 
 [[noreturn]] void solver_failed(bool print, const StrfSolution& s, std::int32_t N,
                                 const StrfSolveResult& result) {
+  const std::string error = "*** ERROR *** Stream function solver failed at order " +
+                            std::to_string(N) + ", code " + std::to_string(result.code) +
+                            " - process stopped";
   if (print)
     fatal_stop(strf_table_row(s.d, s.T, s.h, s.U, N, result.iterations, result.rms, result.code,
-                              0.0, false));
-  MessageLine line;
-  line.add("*** ERROR *** Stream function solver failed at order ").add(N).add(", code ")
-      .add(result.code).add(" - process stopped");
-  fatal_stop(line.text());
+                              0.0, false),
+               error);
+  fatal_stop(error);
 }
 
 }  // namespace
@@ -174,7 +175,9 @@ WavecelResult WAVECEL(double T, double d, double U) {
       return {Tr_final, L / Tr_final};
     }
   }
-  fatal_stop(" WAVECEL error");
+  fatal_stop(" WAVECEL error",
+             "*** ERROR *** strf: the wave length on the current does not converge (T, wdepth, U) - "
+             "process stopped");
 }
 
 float breaking_steepness(float b) {
@@ -200,7 +203,7 @@ float breaking_ratio(float H, float d, float Tr, bool print) {
   if (print || r > 1.0f) {
     std::string line(" H/Hb              = ");
     line.append(fixed_field(r, 5, 3));
-    if (r > 1.0f) fatal_stop(line);
+    if (r > 1.0f) fatal_stop(line, "*** ERROR *** strf wave is higher than the breaking height - process stopped");
     write_line(line);
   }
   return r;

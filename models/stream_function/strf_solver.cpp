@@ -281,11 +281,14 @@ void strf_residuals(std::int32_t N, const double* X, StrfResiduals& out) {
   }
 }
 
+constexpr const char* kSingular =
+    "*** ERROR *** Stream function solver: the normal equations are singular - process stopped";
+
 void strf_eliminate(std::int32_t M, Matrix& a, double* b) {
   // J^T J is symmetric positive semi-definite: a vanishing pivot means a
   // rank-deficient Jacobian, from which no correction can be found.
   for (int p = 0; p < M - 1; ++p) {
-    if (std::fabs(a[p][p]) < 1e-10) fatal_stop(pivot_message(" Matrix error 1: ", p + 1));
+    if (std::fabs(a[p][p]) < 1e-10) fatal_stop(pivot_message(" Matrix error 1: ", p + 1), kSingular);
     const double pivot = a[p][p];
     for (int q = p; q < M; ++q) a[p][q] /= pivot;
     b[p] /= pivot;
@@ -295,7 +298,7 @@ void strf_eliminate(std::int32_t M, Matrix& a, double* b) {
       b[r] -= factor * b[p];
     }
   }
-  if (std::fabs(a[M - 1][M - 1]) < 1e-10) fatal_stop(pivot_message(" Matrix error 2: ", M));
+  if (std::fabs(a[M - 1][M - 1]) < 1e-10) fatal_stop(pivot_message(" Matrix error 2: ", M), kSingular);
   b[M - 1] /= a[M - 1][M - 1];
   for (int p = M - 2; p >= 0; --p) {
     double sum = b[p];

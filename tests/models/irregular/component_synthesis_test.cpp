@@ -239,6 +239,9 @@ TEST(ComponentSynthesis, RefusesSeasItCannotBuild) {
       {"grid without stations", [](IregModel& m) { m.precompute = true; m.grid = std::make_unique<PregenGrid>(); m.grid->ny = -1; }, 100.0, "y_resolution must be at least 1"},
       {"negative grid step", [](IregModel& m) { m.precompute = true; m.grid = std::make_unique<PregenGrid>(); m.grid->dt_grid = -0.1; }, 100.0, "t_resolution must not be negative"},
       {"negative x range", [](IregModel& m) { m.precompute = true; m.grid = std::make_unique<PregenGrid>(); m.grid->x_range = -5; }, 100.0, "x_range must not be negative"},
+      {"peak period near zero", [](IregModel& m) { m.jonswap = std::array<double, 3>{4, 1e-300, 3.3}; }, 100.0, "no frequency band"},
+      {"height beyond any sea", [](IregModel& m) { m.spectrum = 2; m.pm = std::array<double, 2>{1e300, 8}; }, 100.0, "no frequency band"},
+      {"overflowing peak enhancement", [](IregModel& m) { m.jonswap = std::array<double, 3>{4, 10, 1e300}; }, 100.0, "no finite wave amplitudes"},
       // Sizes are checked before anything is allocated or summed.
       {"components beyond memory", [](IregModel& m) { m.component_count = 2000000000; }, 100.0, "needs too much memory"},
       {"window beyond memory", [](IregModel&) {}, 1e8, "needs too much memory"},

@@ -286,10 +286,15 @@ TEST(PelmCli, FuzzRegressionInputsGiveFiniteSeasOrCleanStops) {
     SCOPED_TRACE(entry.path().filename().string());
     ++inputs;
     TempFolder folder;
-    const DriverRun r =
-        pelm(folder, "run '" + entry.path().string() + "' --t-end 10 --dt 0.5" + points);
+    // Run from a copy, so that a file the input includes by name is its own.
+    const std::string name = entry.path().filename().string();
+    std::filesystem::copy_file(entry.path(), folder.path(name));
+    const DriverRun r = pelm(folder, "run " + name + " --t-end 10 --dt 0.5" + points);
     if (r.status == 1) {
-      EXPECT_NE(r.out.find("*** ERROR ***"), std::string::npos) << r.out;
+      // A stop says why: an "*** ERROR ***" line, or the reader's "Error opening file".
+      EXPECT_TRUE(r.out.find("*** ERROR ***") != std::string::npos ||
+                  r.out.find("Error opening file") != std::string::npos)
+          << r.out;
       continue;
     }
     ASSERT_EQ(r.status, 0) << r.out << r.err;

@@ -1,19 +1,5 @@
 # Cross build for 32-bit Windows with Debian's MinGW-w64 compiler
 # (package g++-mingw-w64-i686).
-#
-# The win32 thread model is preferred: it needs no winpthread DLL, so with the
-# static runtime the results import nothing but system DLLs. The posix variant
-# works too, since -static also pulls winpthread in statically.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(PELM_MINGW_PREFIX i686-w64-mingw32)
-find_program(CMAKE_C_COMPILER NAMES ${PELM_MINGW_PREFIX}-gcc-win32 ${PELM_MINGW_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${PELM_MINGW_PREFIX}-g++-win32 ${PELM_MINGW_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${PELM_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${PELM_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

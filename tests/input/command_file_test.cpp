@@ -195,27 +195,6 @@ TEST(ContinueInFile, UpperCaseNameOpensTheLowerCaseFile) {
   EXPECT_EQ(commands.front(), (Words{"wave", "1", "2"}));
 }
 
-// Reads the first command of `master`, in a process that is expected to stop.
-void read_first_command(const std::string& master) {
-  route_console_to_stderr();
-  CommandFile file;
-  file.name = master;
-  if (!open_command_file(file)) std::exit(3);
-  CommandFile* current = &file;
-  std::string line;
-  CommandLine command;
-  next_command(current, line, command);
-}
-
-TEST(ContinueInFileDeathTest, MissingIncludedFileOrNameStopsTheProcess) {
-  TempFolder folder;
-  const std::string missing = folder.path("nowhere.inp");
-  EXPECT_EXIT(read_first_command(folder.write("m.inp", "continue_in_file " + missing + ";\n")),
-              ::testing::ExitedWithCode(1), "Error opening file: " + missing);
-  EXPECT_EXIT(read_first_command(folder.write("n.inp", "continue_in_file;\n")),
-              ::testing::ExitedWithCode(1), "Error opening file: \n");
-}
-
 // Reads every command of `master` until its end, in a process expected to stop.
 void read_to_the_end(const std::string& master) {
   route_console_to_stderr();
@@ -228,6 +207,15 @@ void read_to_the_end(const std::string& master) {
   do next_command(current, line, command);
   while (!is_end_of_input(command, *current));
   std::exit(0);
+}
+
+TEST(ContinueInFileDeathTest, MissingIncludedFileOrNameStopsTheProcess) {
+  TempFolder folder;
+  const std::string missing = folder.path("nowhere.inp");
+  EXPECT_EXIT(read_to_the_end(folder.write("m.inp", "continue_in_file " + missing + ";\n")),
+              ::testing::ExitedWithCode(1), "Error opening file: " + missing);
+  EXPECT_EXIT(read_to_the_end(folder.write("n.inp", "continue_in_file;\n")),
+              ::testing::ExitedWithCode(1), "Error opening file: \n");
 }
 
 // A file that includes itself, directly or through another, is named as a

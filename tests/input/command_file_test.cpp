@@ -115,6 +115,22 @@ TEST(ReadCommandLine, LowerCasesCountsEveryLineAndDeliversExitAtTheEnd) {
                    "*** INFO *** End of file reached. Line number 4 Masterfile name: " + path}));
 }
 
+// Bytes no input should hold still give words: a NUL is a character like
+// any other, and a line of a megabyte is cut to its first 512 characters
+// without the reader losing its place.
+TEST(ReadCommandLine, NulBytesAndHugeLinesKeepTheReaderInStep) {
+  TempFolder folder;
+  const std::string text = std::string("wa\0ve 1;\n", 10) + std::string(1000000, 'x') + ";\nwdepth 3;\n";
+  const std::string path = folder.write("master.inp", text);
+  ConsoleCapture capture;
+  const auto commands = read_all(path, capture);
+  ASSERT_EQ(commands.size(), 4u);
+  EXPECT_EQ(commands[0], (Words{std::string("wa\0ve", 5), "1"}));
+  EXPECT_EQ(commands[1], Words{});  // 512 x's, and the ";" cut off with the rest
+  EXPECT_EQ(commands[2], (Words{"wdepth", "3"}));
+  EXPECT_EQ(commands[3], Words{"exit"});
+}
+
 TEST(ReadCommandLine, EveryReadAfterTheEndGivesExitAgainWithoutAdvancing) {
   TempFolder folder;
   CommandFile file;

@@ -374,7 +374,7 @@ void print_summary(const Facts& f) {
     row("data", std::to_string(f.data_records) + " records x " + std::to_string(f.data_levels) +
                     " levels, " + brief(f.data_first) + " .. " + brief(f.data_last) + " s, t0 " +
                     brief(f.t0) + " s");
-  if (f.warnings.empty()) row("warnings", "none");
+  if (f.warnings.empty() && f.ready) row("warnings", "none");
   for (const auto& w : f.warnings) std::printf("warning: %s\n", w.c_str());
 }
 

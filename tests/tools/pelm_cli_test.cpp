@@ -363,7 +363,7 @@ TEST(PelmCheck, SummarisesEachBundledExample) {
   const std::vector<Case> cases = {
       // The set-up scales the sea to the spectrum's variance over the window;
       // the band cut at the spectrum's tails keeps it within a few per cent of Hs.
-      {"irregular_jonswap.inp", "--t-end 600", "model        ireg_airy (wavetype 1), depth 50 m",
+      {"irregular_jonswap.inp", "--t-end 300", "model        ireg_airy (wavetype 1), depth 50 m",
        {"spectrum     jonswap hs 4 tp 10 gamma 3.3", "components   200, ", "grid         Nt ",
         "warnings     none"},
        {{"realised_hs", {4.0, 0.03}}, {"realised_tp", {10.0, 0.03}}, {"target_tp", {10.0, 1e-15}},
@@ -449,6 +449,9 @@ TEST(PelmCheck, WarnsOfDoubtfulSeas) {
   const std::vector<Case> cases = {
       {"window shorter than the lowest period", "", "examples/irregular_jonswap.inp --t-end 10", 0,
        {"warning: the window (10 s) is shorter than the period of the lowest component (16.53 s)"}},
+      // 200 components over 0.38 .. 3.5 rad/s: spaced 0.01568 rad/s, 400.7 s.
+      {"wave groups repeat within the window", "", "examples/irregular_jonswap.inp --t-end 600", 0,
+       {"warning: the components are spaced 0.01568 rad/s: the wave groups repeat every 400.7 s"}},
       {"record shorter than the window", "", "examples/det_airy.inp --t-end 1200 --dt 1", 0,
        {"warning: the record (900 s) is shorter than the window (1200 s): the sea repeats"}},
       {"data shorter than the window", "", "examples/wavemods_airy.inp --t-end 100", 0,

@@ -32,6 +32,7 @@
 #include "interface/model_dispatch.h"
 #include "models/irregular/spectra.h"
 #include "models/stream_function/strf_model.h"
+#include "numerics/sine_cosine.h"
 #include "run_options.h"
 #include "runtime/console.h"
 #include "runtime/fatal.h"
@@ -113,6 +114,7 @@ struct Facts {
   double target_hs = NAN, target_tp = NAN, target_variance = NAN;
   double realised_hs = NAN, realised_tp = NAN, realised_variance = NAN;
   std::size_t components = 0;
+  double delta_omega = NAN;  // even spacing of a synthesised sea (rad/s)
   double omega_low = NAN, omega_high = NAN;
   std::vector<std::pair<double, double>> target_density;  // (omega, S)
   double record_length = NAN;                           // det_airy
@@ -146,7 +148,8 @@ const char* model_name(std::int32_t wavetype) {
 
 // Variance of the elevation at the origin over the window, as the
 // irregular set-up normalises it: the mean square of n_t samples over
-// n_t - 1, no mean removed, summed directly from the components.
+// n_t - 1, no mean removed, summed directly from the components with the
+// library's own sine (the same numbers on every platform).
 double window_variance(const std::vector<pelm::WaveComponent>& components, const Facts& f) {
   const double n_real = std::round((f.t_end - f.t_start) / f.dt);
   if (!(n_real >= 2.0 && n_real <= 1e7)) return NAN;
@@ -155,7 +158,7 @@ double window_variance(const std::vector<pelm::WaveComponent>& components, const
   for (std::int64_t k = 0; k < n; ++k) {
     const double t = f.t_start + static_cast<double>(k) * f.dt;
     double eta = 0.0;
-    for (const auto& c : components) eta += c.amplitude * std::sin(c.omega * t + c.phase);
+    for (const auto& c : components) eta += c.amplitude * pelm::sine(c.omega * t + c.phase);
     sum += eta * eta;
   }
   return sum / static_cast<double>(n - 1);
@@ -220,6 +223,7 @@ void irregular_facts(const pelm::IregModel& m, Facts& f) {
   }
   if (have) f.target_variance = f.target_hs * f.target_hs / 16.0;
   linear_facts(m, f);
+  if (m.spectrum != 3) f.delta_omega = m.delta_omega;  // white noise is rebuilt on the window's own bins
   if (f.spectrum == "white noise") f.realised_tp = NAN;  // a flat spectrum has no peak
   if (have && f.components > 0) {
     const double low = 0.5 * f.omega_low;
@@ -305,6 +309,11 @@ void add_warnings(Facts& f) {
   if (std::isfinite(f.omega_low) && f.omega_low > 0.0 && window < 2.0 * kPi / f.omega_low)
     f.warnings.push_back("the window (" + brief(window) + " s) is shorter than the period of the lowest "
                          "component (" + brief(2.0 * kPi / f.omega_low) + " s)");
+  // Components on an even frequency spacing d_omega beat with period
+  // 2 pi / d_omega: past it the wave groups come round again.
+  if (f.delta_omega > 0.0 && 2.0 * kPi / f.delta_omega < window)
+    f.warnings.push_back("the components are spaced " + brief(f.delta_omega) + " rad/s: the wave groups repeat every " +
+                         brief(2.0 * kPi / f.delta_omega) + " s, within the window; more components (coef) widen it");
   if (std::isfinite(f.realised_variance) && f.target_variance > 0.0 &&
       std::fabs(f.realised_variance / f.target_variance - 1.0) > 0.1)
     f.warnings.push_back("the variance over the window differs from the target by " +
@@ -425,6 +434,7 @@ void print_json(const Facts& f) {
   field("components", std::to_string(f.components));
   field("omega_low", json_number(f.omega_low));
   field("omega_high", json_number(f.omega_high));
+  field("delta_omega", json_number(f.delta_omega));
   std::string density = "[";
   for (const auto& [omega, s] : f.target_density)
     density += (density.size() > 1 ? ", " : "") + ("[" + json_number(omega) + ", " + json_number(s) + "]");

@@ -145,8 +145,8 @@ def spectrum_figure(name, eta, dt, facts, path):
     if width > 1:
         axes.plot(omega, density, color="0.75", linewidth=0.5, label=label)
         label = f"realised, averaged over {width} bins"
-    axes.plot(smooth_omega, smooth_density, color="tab:blue", linewidth=1.2,
-              label=f"{label}: Hs {number(hs)} m, Tp {number(tp)} s")
+    stated = f"Hs {number(hs)} m" if facts.get("spectrum") == "white noise" else f"Hs {number(hs)} m, Tp {number(tp)} s"
+    axes.plot(smooth_omega, smooth_density, color="tab:blue", linewidth=1.2, label=f"{label}: {stated}")
     target = np.array(facts.get("target_density") or [], dtype=float).reshape(-1, 2)
     spectrum = facts.get("spectrum")
     if target.size:

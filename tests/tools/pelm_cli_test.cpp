@@ -449,9 +449,9 @@ TEST(PelmCheck, WarnsOfDoubtfulSeas) {
   const std::vector<Case> cases = {
       {"window shorter than the lowest period", "", "examples/irregular_jonswap.inp --t-end 10", 0,
        {"warning: the window (10 s) is shorter than the period of the lowest component (16.53 s)"}},
-      // 200 components over 0.38 .. 3.5 rad/s: spaced 0.01568 rad/s, 400.7 s.
+      // 200 components over 0.38 .. 3.5 rad/s: spaced 0.01568 rad/s, 400.8 s.
       {"wave groups repeat within the window", "", "examples/irregular_jonswap.inp --t-end 600", 0,
-       {"warning: the components are spaced 0.01568 rad/s: the wave groups repeat every 400.7 s"}},
+       {"warning: the components are spaced 0.01568 rad/s: the wave groups repeat every 400.8 s"}},
       {"record shorter than the window", "", "examples/det_airy.inp --t-end 1200 --dt 1", 0,
        {"warning: the record (900 s) is shorter than the window (1200 s): the sea repeats"}},
       {"data shorter than the window", "", "examples/wavemods_airy.inp --t-end 100", 0,

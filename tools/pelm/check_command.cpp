@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -124,6 +125,7 @@ struct Facts {
   bool grid = false;
   std::int32_t nt = 0, ny = 0, nz = 0;
   double grid_dt = NAN, grid_first = NAN, grid_last = NAN, grid_mib = NAN, grid_tx = NAN;
+  double grid_x = NAN, grid_y = NAN;  // the grid serves |x| <= grid_x and |y| <= grid_y (m)
 
   // Regular waves (reg_airy, strf).
   double height = NAN, period = NAN, current = NAN, wave_length = NAN;
@@ -186,6 +188,10 @@ void linear_facts(const pelm::IregModel& m, Facts& f) {
     f.grid_first = g.t_first;
     f.grid_last = g.t_first + static_cast<double>(g.nt - 1) * g.dt_grid;
     f.grid_tx = g.t_x;
+    // Beyond x_range the time shift leaves the grid's widened window; beyond
+    // the outer lateral stations the values of the outer station are held.
+    f.grid_x = g.x_range;
+    f.grid_y = g.ny > 1 ? 0.5 * (g.ny - 1) * g.dy : 0.0;
     const double values = static_cast<double>(g.eta.size() + g.kinematics.size() + g.level_height.size());
     f.grid_mib = values * sizeof(double) / kMiB;
   }
@@ -367,7 +373,8 @@ void print_summary(const Facts& f) {
   if (f.grid)
     row("grid", "Nt " + std::to_string(f.nt) + " x Ny " + std::to_string(f.ny) + " x Nz " +
                     std::to_string(f.nz) + " nodes, " + brief(f.grid_mib) + " MiB, dt " + brief(f.grid_dt) +
-                    " s, covers " + brief(f.grid_first) + " .. " + brief(f.grid_last) + " s");
+                    " s, " + brief(f.grid_first) + " .. " + brief(f.grid_last) + " s, |x| <= " +
+                    brief(f.grid_x) + " m" + (f.ny > 1 ? ", |y| <= " + brief(f.grid_y) + " m" : ""));
   else if (f.components > 0)
     row("grid", "none: summed directly at every call");
   if (std::isfinite(f.height)) {
@@ -446,6 +453,8 @@ void print_json(const Facts& f) {
   field("grid_mib", json_number(f.grid_mib));
   field("grid_first", json_number(f.grid_first));
   field("grid_last", json_number(f.grid_last));
+  field("grid_x_range", json_number(f.grid_x));
+  field("grid_y_range", json_number(f.grid_y));
   field("height", json_number(f.height));
   field("period", json_number(f.period));
   field("current", json_number(f.current));

@@ -41,15 +41,17 @@ SPECTRUM_NAMES = {"jonswap": "JONSWAP", "pierson-moskowitz": "Pierson-Moskowitz"
 
 
 def parse_arguments(argv):
-    parser = argparse.ArgumentParser(prog="pelm plot", description="PNG figures of the sea of INPUT.")
-    parser.add_argument("input", help="input file")
-    parser.add_argument("--t-start", type=float, default=0.0, help="window start in s (default 0)")
-    parser.add_argument("--t-end", type=float, default=600.0, help="window end in s (default 600)")
-    parser.add_argument("--dt", type=float, default=0.1, help="time step in s (default 0.1)")
+    figures = __doc__.split("\n\n")[2]
+    parser = argparse.ArgumentParser(prog="pelm plot", description="PNG figures of the sea of INPUT, for a report.",
+                                     epilog=figures, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("input", metavar="INPUT", help="input file")
+    parser.add_argument("--t-start", type=float, default=0.0, metavar="S", help="window start in s (default 0)")
+    parser.add_argument("--t-end", type=float, default=600.0, metavar="S", help="window end in s (default 600)")
+    parser.add_argument("--dt", type=float, default=0.1, metavar="S", help="time step in s (default 0.1)")
     parser.add_argument("--point", action="append", default=[], metavar="X,Y,Z",
                         help="point in m for the time series; repeat for more (default 0,0,0); "
                              "the first one also gives the kinematics profile")
-    parser.add_argument("--out-dir", default=".", help="folder of the PNG files (default .)")
+    parser.add_argument("--out-dir", default=".", metavar="DIR", help="folder of the PNG files (default .)")
     # "--point -5,0,0" would read as an option: glue every value to its option.
     glued = []
     i = 0

@@ -88,6 +88,9 @@ WavecelResult WAVECEL(double T, double d, double U);
 // relative period Tr; prints it, and stops the process when it exceeds 1.
 float breaking_ratio(float H, float d, float Tr, bool print);
 
+// The same ratio, silently and whatever its size (for a report on a wave).
+float breaking_height_ratio(float H, float d, float Tr);
+
 // Limiting steepness Hb/L0 at relative depth b = d/L0.
 float breaking_steepness(float b);
 

@@ -195,11 +195,15 @@ float breaking_steepness(float b) {
   return kBreakingSteepness[17];  // b == DL(18)
 }
 
-float breaking_ratio(float H, float d, float Tr, bool print) {
+float breaking_height_ratio(float H, float d, float Tr) {
   const float L0 = kGravityF * (Tr * Tr) / kTwoPiF;
   const float a = H / L0;
   const float b = d / L0;
-  const float r = a / breaking_steepness(b);
+  return a / breaking_steepness(b);
+}
+
+float breaking_ratio(float H, float d, float Tr, bool print) {
+  const float r = breaking_height_ratio(H, d, Tr);
   if (print || r > 1.0f) {
     std::string line(" H/Hb              = ");
     line.append(fixed_field(r, 5, 3));

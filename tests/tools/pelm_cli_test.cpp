@@ -19,6 +19,7 @@ namespace {
 
 const std::string kPelm = PELM_DRIVER_PATH;
 const std::string kData = PELM_TEST_DATA_DIR;
+const std::string kSource = PELM_SOURCE_DIR;
 
 std::string slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -39,10 +40,12 @@ struct DriverRun {
   std::string out, err;
 };
 
-// Runs the driver in `folder` with the given argument string.
-DriverRun pelm(const TempFolder& folder, const std::string& args) {
-  const std::string command = "cd '" + folder.path("") + "' && '" + kPelm + "' " + args +
-                              " > stdout.txt 2> stderr.txt";
+// Runs the driver in `folder` (or in `working`, when given) with the given
+// argument string; its streams are kept in `folder`.
+DriverRun pelm(const TempFolder& folder, const std::string& args, const std::string& working = "") {
+  const std::string command = "cd '" + (working.empty() ? folder.path("") : working) + "' && '" +
+                              kPelm + "' " + args + " > '" + folder.path("stdout.txt") + "' 2> '" +
+                              folder.path("stderr.txt") + "'";
   const int raw = std::system(command.c_str());
   DriverRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -81,6 +84,12 @@ TEST(PelmCli, UsageErrorsGetOneLineAndExitStatusTwo) {
       "run --t-start 10 --t-end 5",
       "run no_such_file.inp",
       "run a.inp b.inp",
+      "check",
+      "check --bogus x.inp",
+      "check no_such_file.inp",
+      "check --point 0,0,0 x.inp",
+      "check --out=y.csv x.inp",
+      "check x.inp --dt 0",
   };
   TempFolder folder;
   for (const auto& args : cases) {
@@ -312,6 +321,199 @@ TEST(PelmCli, UnwritableOutputIsAnError) {
   const DriverRun r = pelm(folder, "run '" + kData + "/regular_h30_t10.inp' --out no/such/dir/x.csv");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pelm
+
+namespace pelm {
+namespace {
+
+// A number of "pelm check --json" by its key; NaN when absent or null.
+double json_value(const std::string& json, const std::string& key) {
+  const std::string tag = "\"" + key + "\": ";
+  const std::size_t at = json.find(tag);
+  if (at == std::string::npos) return NAN;
+  const char* start = json.c_str() + at + tag.size();
+  char* end = nullptr;
+  const double value = std::strtod(start, &end);
+  return end == start ? NAN : value;
+}
+
+// Wave length (m) of a linear wave of period T in depth h from
+// omega^2 = g k tanh(k h), by bisection: the oracle of the check's steepness.
+double linear_wave_length(double T, double h) {
+  const double g = static_cast<double>(9.81f);
+  const double omega = 2.0 * 3.141592653589793 / T;
+  double low = 1e-9, high = 100.0;
+  for (int i = 0; i < 200; ++i) {
+    const double k = 0.5 * (low + high);
+    (omega * omega > g * k * std::tanh(k * h) ? low : high) = k;
+  }
+  return 2.0 * 3.141592653589793 / (0.5 * (low + high));
+}
+
+// Each bundled example, checked from the repository root as the README shows:
+// the sea sets up, the summary names its model, and its key numbers agree
+// with the input.
+TEST(PelmCheck, SummarisesEachBundledExample) {
+  struct Case {
+    const char* example;
+    const char* window;
+    const char* model_line;
+    std::vector<std::string> lines;  // further texts of the summary
+    std::vector<std::pair<const char*, std::pair<double, double>>> numbers;  // key: value, relative tolerance
+  };
+  const double L = linear_wave_length(10.0, 30.0);
+  const std::vector<Case> cases = {
+      // The set-up scales the sea to the spectrum's variance over the window;
+      // the band cut at the spectrum's tails keeps it within a few per cent of Hs.
+      {"irregular_jonswap.inp", "--t-end 300", "model        ireg_airy (wavetype 1), depth 50 m",
+       {"spectrum     jonswap hs 4 tp 10 gamma 3.3", "components   200, ", "grid         Nt ",
+        "warnings     none"},
+       {{"realised_hs", {4.0, 0.03}}, {"realised_tp", {10.0, 0.03}}, {"target_tp", {10.0, 1e-15}},
+        {"components", {200.0, 0.0}}}},
+      {"regular_wave.inp", "", "model        reg_airy (wavetype 0), depth 30 m",
+       {"wave         H 2 m, T 10 s, L 137.3 m", "warnings     none"},
+       {{"steepness", {2.0 / L, 1e-9}}, {"ursell", {2.0 * L * L / (30.0 * 30.0 * 30.0), 1e-9}}}},
+      {"stream_function_wave.inp", "", "model        strf (wavetype 3), depth 40 m",
+       {"U 0.5 m/s, order ", "warnings     none"},
+       {{"height", {10.0, 0.0}}, {"period", {12.0, 0.0}}}},
+      // A 15-minute record replayed over its own length: the window sees the
+      // variance of the kept components.
+      {"det_airy.inp", "--t-end 900", "model        det_airy (wavetype 2), depth 30 m",
+       {"spectrum     record 1801 samples over 900 s", "grid         none", "warnings     none"},
+       {{"record_length", {900.0, 1e-12}}}},
+      {"wavemods_airy.inp", "--t-end 60", "model        wavemods (wavetype 4), depth 30 m",
+       {"data         281 records x 11 levels, 0 .. 70 s, t0 5 s", "warnings     none"},
+       {{"t0", {5.0, 0.0}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.example);
+    TempFolder folder;
+    const std::string args = std::string("examples/") + c.example + " " + c.window;
+    const DriverRun r = pelm(folder, "check " + args, kSource);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_LE(lines_of(r.out).size(), 25u) << r.out;
+    EXPECT_NE(r.out.find(c.model_line), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("library      set up, "), std::string::npos) << r.out;
+    for (const auto& text : c.lines) EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+
+    const DriverRun j = pelm(folder, "check --json " + args, kSource);
+    ASSERT_EQ(j.status, 0) << j.out << j.err;
+    for (const auto& [key, expected] : c.numbers) {
+      const double value = json_value(j.out, key);
+      EXPECT_NEAR(value, expected.first, expected.second * std::fabs(expected.first)) << key;
+    }
+    if (std::string(c.example) == "det_airy.inp") {
+      EXPECT_NEAR(json_value(j.out, "realised_hs"), json_value(j.out, "target_hs"),
+                  0.05 * json_value(j.out, "target_hs"));
+    }
+    if (std::string(c.example) == "stream_function_wave.inp") {
+      // The steepness and Ursell number follow from the solved length.
+      const double length = json_value(j.out, "wave_length");
+      EXPECT_NEAR(json_value(j.out, "steepness"), 10.0 / length, 1e-12);
+      EXPECT_NEAR(json_value(j.out, "ursell"), 10.0 * length * length / 64000.0, 1e-9);
+      EXPECT_GT(length, 0.0);
+      EXPECT_LT(json_value(j.out, "breaking_ratio"), 1.0);
+    }
+  }
+}
+
+// A check leaves the folder as it found it, though the irregular set-up
+// writes its diagnostic record there: a record of an earlier run is kept.
+TEST(PelmCheck, LeavesTheFolderAsItWas) {
+  for (const bool earlier : {false, true}) {
+    SCOPED_TRACE(earlier ? "earlier record" : "no earlier record");
+    TempFolder folder;
+    if (earlier) folder.write("fort.98", "0 1\n");
+    const DriverRun r = pelm(folder, "check '" + kSource + "/examples/irregular_jonswap.inp' --t-end 30");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(files_in(folder), earlier ? std::vector<std::string>{"fort.98"} : std::vector<std::string>{});
+    if (earlier) {
+      EXPECT_EQ(slurp(folder.path("fort.98")), "0 1\n");
+    }
+  }
+}
+
+// Doubtful seas get their warning line; a sea the library refuses or stops
+// on gives exit status 1 with its error line.
+TEST(PelmCheck, WarnsOfDoubtfulSeas) {
+  const std::string regular = "begin pelm_input;\nwavetype 0;\nwdepth 10;\nbegin reg_airy;\nstretching 1;\n"
+                              "wave 9 8;\nend;\nend;\nexit;\n";
+  const std::string steep_strf = "begin pelm_input;\nwavetype 3;\nwdepth 10;\nbegin strf;\nwave 9 8 0;\n"
+                                 "end;\nend;\nexit;\n";
+  const std::string no_block = "begin pelm_input;\nwavetype 0;\nwdepth 10;\nend;\nexit;\n";
+  struct Case {
+    const char* name;
+    std::string input;  // file written as sea.inp; empty: an example from the repository root
+    std::string args;
+    int status;
+    std::vector<std::string> texts;
+  };
+  const std::vector<Case> cases = {
+      {"window shorter than the lowest period", "", "examples/irregular_jonswap.inp --t-end 10", 0,
+       {"warning: the window (10 s) is shorter than the period of the lowest component (16.53 s)"}},
+      // 200 components over 0.38 .. 3.5 rad/s: spaced 0.01568 rad/s, 400.8 s.
+      {"wave groups repeat within the window", "", "examples/irregular_jonswap.inp --t-end 600", 0,
+       {"warning: the components are spaced 0.01568 rad/s: the wave groups repeat every 400.8 s"}},
+      {"record shorter than the window", "", "examples/det_airy.inp --t-end 1200 --dt 1", 0,
+       {"warning: the record (900 s) is shorter than the window (1200 s): the sea repeats"}},
+      {"data shorter than the window", "", "examples/wavemods_airy.inp --t-end 100", 0,
+       {"warning: the data (0 .. 70 s) do not cover the window shifted by t0 (5 .. 105 s)"}},
+      // H/Hb from the breaking table: H/L0 = 9 / 99.92 at d/L0 = 0.1001.
+      {"linear wave beyond breaking", regular, "sea.inp", 0,
+       {"H/Hb 1.329", "warning: the wave is beyond breaking: H/Hb = 1.329"}},
+      {"stream-function wave beyond breaking", steep_strf, "sea.inp", 1,
+       {"library      stopped", " H/Hb              = 1.329",
+        "warning: the wave is beyond breaking: H/Hb = 1.329"}},
+      {"model block missing", no_block, "sea.inp", 1,
+       {"library      refused", "*** ERROR *** Wavetype 0 selects reg_airy but the input has no reg_airy block"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    if (!c.input.empty()) folder.write("sea.inp", c.input);
+    const DriverRun r = pelm(folder, "check " + c.args, c.input.empty() ? kSource : "");
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    for (const auto& text : c.texts) EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+    EXPECT_EQ(r.out.find("warnings     none"), std::string::npos) << r.out;
+  }
+}
+
+// The figures of an irregular and a stream-function sea: PNG files of some
+// substance, named after the input.
+TEST(PelmPlot, WritesTheFiguresOfASea) {
+  struct Case {
+    const char* example;
+    std::vector<std::string> figures;
+  };
+  const std::vector<Case> cases = {
+      {"irregular_jonswap", {"elevation", "spectrum", "kinematics"}},
+      {"stream_function_wave", {"elevation", "kinematics", "profile"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.example);
+    TempFolder folder;
+    const DriverRun r = pelm(folder, "plot '" + kSource + "/examples/" + c.example +
+                                         ".inp' --t-end 120 --point 0,0,0 --point=-20,0,0 --out-dir figures");
+    if (r.status == 2 && r.err.find("needs python3") != std::string::npos)
+      GTEST_SKIP() << r.err;
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    std::vector<std::string> expected;
+    for (const auto& figure : c.figures) expected.push_back(std::string(c.example) + "_" + figure + ".png");
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path("figures")))
+      written.push_back(entry.path().filename().string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, expected);
+    for (const auto& name : written) {
+      const std::string png = slurp(folder.path("figures/" + name));
+      EXPECT_GT(png.size(), 20000u) << name;
+      EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << name;
+    }
+  }
 }
 
 }  // namespace

@@ -465,7 +465,7 @@ TEST(PelmCheck, WarnsOfDoubtfulSeas) {
       {"linear wave beyond breaking", regular, "sea.inp", 0,
        {"H/Hb 1.329", "warning: the wave is beyond breaking: H/Hb = 1.329"}},
       {"stream-function wave beyond breaking", steep_strf, "sea.inp", 1,
-       {"library      stopped", " H/Hb              = 1.329",
+       {"library      stopped", "*** ERROR *** strf wave is higher than the breaking height",
         "warning: the wave is beyond breaking: H/Hb = 1.329"}},
       {"model block missing", no_block, "sea.inp", 1,
        {"library      refused", "*** ERROR *** Wavetype 0 selects reg_airy but the input has no reg_airy block"}},

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "numerics/fft_chirp.h"
+
 namespace pelm::fft_detail {
 namespace {
 
@@ -36,11 +38,6 @@ struct Destination {
   int ido;
   int ip;
   double& operator()(int i, int j, int k) const { return data[i + ido * (j + ip * k)]; }
-};
-
-struct Complex {
-  double re;
-  double im;
 };
 
 // W_L^(j f) * Y_j(f) for the coefficient whose real part sits at position p:
@@ -270,143 +267,16 @@ void root_sums(int h, int ip, const double* roots, const double* a, const double
 
 namespace {
 
-// Complex transform of a power-of-two length m >= 8, forward sign
-// exp(-2 pi i k j/m), no scaling: iterative radix 2 after a bit-reversal
-// permutation.
-class PowerOfTwoTransform {
- public:
-  explicit PowerOfTwoTransform(int m) : m_(m), roots_(m / 2) {
-    // exp(-2 pi i k/m) for k < m/2 from sin and cos of the first octant only;
-    // the other octants are exact reflections of it.
-    const int eighth = m / 8;
-    const int quarter = m / 4;
-    std::vector<Complex> octant(eighth + 1);
-    for (int k = 0; k <= eighth; ++k) {
-      const double angle = kTwoPi * k / m;
-      octant[k] = {std::cos(angle), std::sin(angle)};
-    }
-    for (int k = 0; k < m / 2; ++k) {
-      double c, s;
-      if (k <= eighth) {
-        c = octant[k].re;
-        s = octant[k].im;
-      } else if (k <= quarter) {
-        c = octant[quarter - k].im;
-        s = octant[quarter - k].re;
-      } else if (k - quarter <= eighth) {
-        c = -octant[k - quarter].im;
-        s = octant[k - quarter].re;
-      } else {
-        c = -octant[m / 2 - k].re;
-        s = octant[m / 2 - k].im;
-      }
-      roots_[k] = {c, -s};
-    }
-  }
-
-  int size() const { return m_; }
-
-  void forward(Complex* a) const {
-    for (int i = 1, j = 0; i < m_; ++i) {
-      int bit = m_ >> 1;
-      for (; j & bit; bit >>= 1) j ^= bit;
-      j ^= bit;
-      if (i < j) std::swap(a[i], a[j]);
-    }
-    for (int half = 1, stride = m_ / 2; half < m_; half *= 2, stride /= 2) {
-      for (int start = 0; start < m_; start += 2 * half) {
-        Complex* lo = a + start;
-        Complex* hi = lo + half;
-        for (int k = 0; k < half; ++k) {
-          const Complex w = roots_[k * stride];
-          const Complex v{hi[k].re * w.re - hi[k].im * w.im, hi[k].re * w.im + hi[k].im * w.re};
-          hi[k] = {lo[k].re - v.re, lo[k].im - v.im};
-          lo[k] = {lo[k].re + v.re, lo[k].im + v.im};
-        }
-      }
-    }
-  }
-
- private:
-  int m_;
-  std::vector<Complex> roots_;
-};
-
-// The ip-point DFT Y(q) = sum_j W^(j q) t_j, W = exp(-2 pi i/ip), by Bluestein's
-// chirp: with c_m = exp(-i pi m^2/ip), W^(j q) = c_j c_q conj(c_(q-j)), so
-// Y = c * ((c t) convolved with conj(c)), a cyclic convolution of a
-// power-of-two length m >= 2 ip - 1 done by three transforms, one of them
-// (the filter) once per pass. O(m log m) per column instead of O(ip^2).
-class ChirpTransform {
- public:
-  explicit ChirpTransform(int ip)
-      : ip_(ip),
-        fft_(convolution_length(ip)),
-        chirp_(ip),
-        filter_(fft_.size()),
-        buffer_(fft_.size()) {
-    // m^2 mod 2 ip keeps the angle below 2 pi exactly; c_(ip-m) = -c_m for odd ip.
-    for (int m = 0; m <= ip / 2; ++m) {
-      const auto t = static_cast<std::int64_t>(m) * m % (2 * static_cast<std::int64_t>(ip));
-      const double angle = kTwoPi * 0.5 * static_cast<double>(t) / ip;
-      chirp_[m] = {std::cos(angle), -std::sin(angle)};
-      if (m > 0) chirp_[ip - m] = {-chirp_[m].re, -chirp_[m].im};
-    }
-    // conj(c) at offsets 0 .. ip-1 and, wrapped, -(ip-1) .. -1; the inverse
-    // transform's 1/m is folded into the filter.
-    const int size = fft_.size();
-    const double scale = 1.0 / size;
-    filter_.assign(size, Complex{0.0, 0.0});
-    for (int m = 0; m < ip; ++m) {
-      filter_[m] = {chirp_[m].re * scale, -chirp_[m].im * scale};
-      if (m > 0) filter_[size - m] = filter_[m];
-    }
-    fft_.forward(filter_.data());
-  }
-
-  // y[q] for q < ip from t[j], j < ip.
-  void transform(const Complex* t, Complex* y) {
-    const int size = fft_.size();
-    for (int j = 0; j < ip_; ++j) buffer_[j] = multiply(t[j], chirp_[j]);
-    for (int j = ip_; j < size; ++j) buffer_[j] = {0.0, 0.0};
-    fft_.forward(buffer_.data());
-    // Inverse transform as the conjugate of the forward transform of the conjugate.
-    for (int j = 0; j < size; ++j) {
-      const Complex product = multiply(buffer_[j], filter_[j]);
-      buffer_[j] = {product.re, -product.im};
-    }
-    fft_.forward(buffer_.data());
-    for (int q = 0; q < ip_; ++q)
-      y[q] = multiply(Complex{buffer_[q].re, -buffer_[q].im}, chirp_[q]);
-  }
-
- private:
-  static int convolution_length(int ip) {
-    int m = 8;
-    while (m < 2 * ip - 1) m *= 2;
-    return m;
-  }
-  static Complex multiply(const Complex& a, const Complex& b) {
-    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-  }
-
-  int ip_;
-  PowerOfTwoTransform fft_;
-  std::vector<Complex> chirp_;
-  std::vector<Complex> filter_;
-  std::vector<Complex> buffer_;
-};
-
 // General pass by the chirp transform, column by column.
 void forward_pass_odd_chirp(int ido, int ip, int l1, const Source& cc, const Destination& ch,
                             const double* wa) {
   const int h = (ip - 1) / 2;
-  ChirpTransform chirp(ip);
+  ChirpTransform& chirp = cached_chirp_transform(ip);
   std::vector<Complex> t(ip);
   std::vector<Complex> y(ip);
   for (int k = 0; k < l1; ++k) {
     for (int j = 0; j < ip; ++j) t[j] = {cc(0, k, j), 0.0};
-    chirp.transform(t.data(), y.data());
+    chirp.transform(t.data(), y.data(), h + 1);
     ch(0, 0, k) = y[0].re;
     for (int q = 1; q <= h; ++q) {
       ch(ido - 1, 2 * q - 1, k) = y[q].re;
@@ -419,7 +289,7 @@ void forward_pass_odd_chirp(int ido, int ip, int l1, const Source& cc, const Des
       t[0] = input(cc, p, k, 0);
       for (int j = 1; j < ip; ++j)
         t[j] = twiddled(wa + (j - 1) * ido, p, cc(p, k, j), cc(p + 1, k, j));
-      chirp.transform(t.data(), y.data());
+      chirp.transform(t.data(), y.data(), ip);
       ch(p, 0, k) = y[0].re;
       ch(p + 1, 0, k) = y[0].im;
       for (int q = 1; q <= h; ++q) {

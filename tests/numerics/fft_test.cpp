@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "numerics/fft_cache.h"
 #include "tests/support/console_capture.h"
 
 namespace pelm {
@@ -119,6 +120,82 @@ TEST(Dfftrf, MatchesTheDirectSumForLargeLengths) {
       ASSERT_NEAR(coeff[p], direct.coefficient(p), direct.tolerance())
           << "N = " << c.n << " (" << c.kind << "), position " << p;
   }
+}
+
+// Lengths whose largest factor takes the chirp path (an odd factor of 360
+// or more), too long for the plain sum at every position: a spread of
+// positions against the long-double sum, and Parseval's identity over the
+// whole spectrum, which a wrong bin anywhere would break. The Parseval
+// check compares sums of squares, whose rounding grows like eps log N times
+// the total; 1e-13 is some hundred times what these lengths show.
+TEST(Dfftrf, LargePrimeFactorsAgreeWithTheDirectSumAndParseval) {
+  const struct {
+    int n;
+    const char* kind;
+  } cases[] = {
+      {32749, "prime"},
+      {216023, "prime"},
+      {216007, "11 73 269, direct sums"},
+      {2 * 108263, "2 * prime"},
+      {4 * 3 * 5 * 3607, "4 3 5 3607"},
+      {1009 * 211, "211 1009, chirp at ido > 1"},
+  };
+  for (const auto& c : cases) {
+    const auto x = test_sequence(c.n, 91);
+    const auto coeff = transform(x);
+    const DirectTransform direct(x);
+    std::vector<int> positions = {0, 1, 2, c.n - 2, c.n - 1};
+    for (int p = 3; p < c.n - 2; p += c.n / 13 + 1) positions.push_back(p);
+    for (int p : positions)
+      ASSERT_NEAR(coeff[p], direct.coefficient(p), direct.tolerance())
+          << "N = " << c.n << " (" << c.kind << "), position " << p;
+
+    long double energy = 0.0L;
+    for (double v : x) energy += static_cast<long double>(v) * v;
+    long double spectrum = static_cast<long double>(coeff[0]) * coeff[0];
+    for (int p = 1; p < c.n; ++p) {
+      const bool nyquist = c.n % 2 == 0 && p == c.n - 1;
+      spectrum += (nyquist ? 1.0L : 2.0L) * coeff[p] * coeff[p];
+    }
+    const long double expected = energy * c.n;
+    EXPECT_LT(std::abs(static_cast<double>((spectrum - expected) / expected)), 1e-13)
+        << "N = " << c.n << " (" << c.kind << ")";
+  }
+}
+
+// The kept plans: a length used again, after others and after its plan has
+// been dropped, gives the same bits, and the same bits as a work array made
+// afresh by DFFTRI. The primes from 367 on take the chirp path, whose kept
+// transforms are dropped and rebuilt along the way too.
+TEST(Dfftrf, KeptPlansGiveTheSameBitsAsFreshOnes) {
+  const int sequence_of_lengths[] = {360, 1009, 360,  64,       1021,     97,       367,
+                                     1009, 373,  4096, 379,      2 * 1021, 383,      3 * 1009,
+                                     5 * 1021, 360, 1009, 97,   1021};
+  std::vector<std::pair<int, std::vector<double>>> first_results;
+  for (int n : sequence_of_lengths) {
+    const auto x = test_sequence(n, 3);
+    const auto coeff = transform(x);
+    EXPECT_TRUE(fft_detail::length_plan_cached(n)) << "N = " << n;
+    bool seen = false;
+    for (const auto& [length, result] : first_results) {
+      if (length != n) continue;
+      EXPECT_EQ(coeff, result) << "N = " << n << " again";
+      seen = true;
+    }
+    if (seen) continue;
+    std::vector<double> work(2 * static_cast<std::size_t>(n) + 15);
+    std::vector<double> fresh(n);
+    DFFTRI(n, work.data());
+    DF2TRF(n, x.data(), fresh.data(), work.data());
+    EXPECT_EQ(coeff, fresh) << "N = " << n;
+    first_results.emplace_back(n, coeff);
+  }
+  // The caches keep the four most recent lengths and chirp factors: 1009 was
+  // dropped and rebuilt at its second use, and now the older ones are gone.
+  for (int n : {360, 1009, 97, 1021}) EXPECT_TRUE(fft_detail::length_plan_cached(n)) << n;
+  for (int n : {64, 4096, 367}) EXPECT_FALSE(fft_detail::length_plan_cached(n)) << n;
+  for (int ip : {1021, 1009, 383, 379}) EXPECT_TRUE(fft_detail::chirp_plan_cached(ip)) << ip;
+  for (int ip : {367, 373}) EXPECT_FALSE(fft_detail::chirp_plan_cached(ip)) << ip;
 }
 
 TEST(Dfftrf, SmallLengthsInClosedForm) {

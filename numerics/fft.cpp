@@ -152,16 +152,22 @@ void DFFTRI(std::int32_t n, double* work) {
 
 void DF2TRF(std::int32_t n, const double* seq, double* coeff, double* work) {
   if (n < 1) stop_on_bad_length("DF2TRF", n);
-  strided_copy(n, seq, 1, coeff, 1);
-  if (n == 1) return;
+  if (n == 1) {
+    coeff[0] = seq[0];
+    return;
+  }
 
   const double* factor_area = work + 2 * static_cast<std::ptrdiff_t>(n);
   const int count = static_cast<int>(std::lround(factor_area[1]));
   const double* twiddles = work + n;
 
-  // Each pass reads one of coeff and the scratch and writes the other.
-  double* source = coeff;
-  double* destination = work;
+  // Each pass reads one of coeff and the scratch and writes the other; the
+  // first reads seq itself and writes the side from which the last pass ends
+  // in coeff, unless seq is coeff, in which case the result may end in the
+  // scratch and is copied back.
+  const double* source = seq;
+  double* destination = count % 2 == 1 && seq != coeff ? coeff : work;
+  double* other = destination == coeff ? work : coeff;
   std::int32_t l2 = n;
   std::int32_t offset = n - 1;  // twiddle blocks of all factors before the current one
   for (int k1 = count - 1; k1 >= 0; --k1) {
@@ -188,7 +194,8 @@ void DF2TRF(std::int32_t n, const double* seq, double* coeff, double* work) {
         fft_detail::forward_pass_odd(ido, ip, l1, source, destination, wa);
         break;
     }
-    std::swap(source, destination);
+    source = destination;
+    std::swap(destination, other);
     l2 = l1;
   }
   if (source != coeff) strided_copy(n, source, 1, coeff, 1);

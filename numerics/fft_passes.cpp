@@ -21,10 +21,10 @@ constexpr double kSin4Pi5 = 0.5877852522924731;    // sin(4 pi/5)
 
 // From this odd factor on, the general pass takes its ip-point DFTs by the
 // chirp convolution rather than by direct sums: the direct sums cost about
-// ip^2 per column, the convolution a few m log m with m >= 2 ip - 1. Timed
-// per transform of a prime length, the two break even between 307 (direct
-// 23 us, chirp 28 us) and 401 (direct 35 us, chirp 29 us).
-constexpr int kChirpMinimumRadix = 360;
+// ip^2 per column, the convolution four real transforms of a smooth length
+// m >= 2 ip - 1. Timed on lengths 729 ip, the two break even between ip = 150
+// and 200 (about 3 ms each), and from 199 on the chirp is faster.
+constexpr int kChirpMinimumRadix = 180;
 
 // Input blocks cc(i, k, j) and output blocks ch(i, j, k) of one pass.
 struct Source {

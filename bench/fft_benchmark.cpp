@@ -1,8 +1,9 @@
 // DFFTRF against FFTW's real-to-complex transform, side by side in one run.
 //
-//   BM_DFFTRF/N     the library's entry point as the models call it: allocate
-//                   the work array, factorise, fill the twiddle table,
-//                   transform, free.
+//   BM_DFFTRF/N     the library's entry point as the models call it; after
+//                   the first call the length's twiddle table (and a large
+//                   factor's chirp spectrum) is kept, so this is the
+//                   transform of a length used again.
 //   BM_DF2TRF/N     the transform alone, with a work array from DFFTRI made
 //                   once outside the timed loop.
 //   BM_FFTW_r2c/N   fftw_execute of a plan made once with FFTW_MEASURE

@@ -223,6 +223,8 @@ void DFFTRF(std::int32_t n, const double* seq, double* coeff) {
       return made;
     });
     DF2TRF(n, seq, coeff, plan.work.get());
+    length_cache().trim();
+    fft_detail::trim_chirp_plans();
     return;
   } catch (const std::bad_alloc&) {
   }

@@ -6,9 +6,11 @@
 // recently used ones are kept. The caches are process-wide like the rest of
 // the library state: every call comes from the host's one thread. They are
 // bounded both in count and in bytes, so a program that transforms many
-// distinct lengths keeps only the last few; the plan just asked for is always
-// kept, whatever its size. A plan is built from its key alone, so a rebuilt
-// plan equals the dropped one bit for bit.
+// distinct lengths keeps only the last few. The plan just asked for is kept
+// while it is in use, whatever its size; trim() then drops whatever is over
+// the byte limit, so a very long transform does not hold its memory after
+// the call. A plan is built from its key alone, so a rebuilt plan equals the
+// dropped one bit for bit.
 
 #include <cstddef>
 #include <memory>
@@ -52,7 +54,11 @@ class PlanCache {
     return false;
   }
 
-  void clear() { plans_.clear(); }
+  // Drops the oldest plans, the most recent too if need be, until the rest
+  // fit in the byte limit.
+  void trim() {
+    while (!plans_.empty() && total_bytes() > max_bytes_) plans_.pop_back();
+  }
 
  private:
   std::size_t total_bytes() const {
@@ -70,6 +76,9 @@ class PlanCache {
 // transform of an odd factor ip is kept (for tests of the caches).
 bool length_plan_cached(int n);
 bool chirp_plan_cached(int ip);
+
+// Drops the kept chirp transforms that are over their byte limit.
+void trim_chirp_plans();
 
 // The number of lengths DFFTRF keeps at most.
 inline constexpr std::size_t kCachedLengths = 4;

@@ -137,4 +137,6 @@ ChirpTransform& cached_chirp_transform(int ip) {
 
 bool chirp_plan_cached(int ip) { return chirp_cache().contains(ip); }
 
+void trim_chirp_plans() { chirp_cache().trim(); }
+
 }  // namespace pelm::fft_detail

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -203,6 +206,53 @@ TEST(Dfftrf, KeptPlansGiveTheSameBitsAsFreshOnes) {
   for (int n : {64, 4096, 367}) EXPECT_FALSE(fft_detail::length_plan_cached(n)) << n;
   for (int ip : {1021, 1009, 383, 379}) EXPECT_TRUE(fft_detail::chirp_plan_cached(ip)) << ip;
   for (int ip : {367, 373}) EXPECT_FALSE(fft_detail::chirp_plan_cached(ip)) << ip;
+}
+
+// The cache's bounds on their own, with plans whose size is their key times
+// 10 bytes, three plans and 100 bytes at most: a key asked for again is not
+// rebuilt, the oldest go first, and trim() drops even the newest plan when it
+// alone is over the limit.
+struct SizedPlan {
+  int key;
+  std::size_t bytes() const { return 10 * static_cast<std::size_t>(key); }
+};
+
+TEST(FftPlanCache, KeepsTheMostRecentPlansWithinCountAndBytes) {
+  const struct {
+    int key;
+    bool trim;
+    bool built;
+    std::vector<int> kept;  // most recent first
+  } steps[] = {
+      {1, false, true, {1}},        {2, false, true, {2, 1}},
+      {1, false, false, {1, 2}},    {3, false, true, {3, 1, 2}},
+      {4, false, true, {4, 3, 1}},  // four plans: 2, the oldest, goes
+      {2, false, true, {2, 4, 3}},  // rebuilt
+      {9, false, true, {9}},        // 90 bytes leave room for none of the others
+      {3, false, true, {3}},        // nor the 30 of this one for the 90
+      {12, false, true, {12}},
+      {12, true, false, {}},        // 120 bytes: nothing stays after trimming
+      {5, true, true, {5}},
+  };
+  fft_detail::PlanCache<SizedPlan> cache(3, 100);
+  int builds = 0;
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    const auto& step = steps[i];
+    const int before = builds;
+    const SizedPlan& plan = cache.get(step.key, [&builds](int key) {
+      ++builds;
+      return std::make_unique<SizedPlan>(SizedPlan{key});
+    });
+    EXPECT_EQ(plan.key, step.key) << "step " << i;
+    if (step.trim) cache.trim();
+    EXPECT_EQ(builds > before, step.built) << "step " << i;
+    std::vector<int> kept;
+    for (int key = 1; key <= 12; ++key)
+      if (cache.contains(key)) kept.push_back(key);
+    auto expected = step.kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected) << "step " << i;
+  }
 }
 
 TEST(Dfftrf, SmallLengthsInClosedForm) {

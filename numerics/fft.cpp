@@ -8,6 +8,7 @@
 #include <new>
 #include <utility>
 
+#include "numerics/fft_cache.h"
 #include "numerics/fft_passes.h"
 #include "runtime/numeric_errors.h"
 
@@ -48,6 +49,22 @@ void strided_copy(std::int32_t n, const double* x, std::int32_t incx, double* y,
   std::ptrdiff_t ix = incx < 0 ? static_cast<std::ptrdiff_t>(n - 1) * -incx : 0;
   std::ptrdiff_t iy = incy < 0 ? static_cast<std::ptrdiff_t>(n - 1) * -incy : 0;
   for (std::int32_t i = 0; i < n; ++i, ix += incx, iy += incy) y[iy] = x[ix];
+}
+
+// DFFTRF keeps the work arrays of its last few lengths (twiddle table and
+// factorisation, built once per length, and the scratch), at most 64 MiB of
+// them: a length of 2^20 takes 16 MiB.
+constexpr std::size_t kLengthCacheBytes = std::size_t{64} << 20;
+
+struct LengthPlan {
+  std::unique_ptr<double[]> work;
+  std::size_t length = 0;
+  std::size_t bytes() const { return length * sizeof(double); }
+};
+
+fft_detail::PlanCache<LengthPlan>& length_cache() {
+  static fft_detail::PlanCache<LengthPlan> cache(fft_detail::kCachedLengths, kLengthCacheBytes);
+  return cache;
 }
 
 [[noreturn]] void stop_on_bad_length(const char* routine, std::int32_t n) {
@@ -135,16 +152,22 @@ void DFFTRI(std::int32_t n, double* work) {
 
 void DF2TRF(std::int32_t n, const double* seq, double* coeff, double* work) {
   if (n < 1) stop_on_bad_length("DF2TRF", n);
-  strided_copy(n, seq, 1, coeff, 1);
-  if (n == 1) return;
+  if (n == 1) {
+    coeff[0] = seq[0];
+    return;
+  }
 
   const double* factor_area = work + 2 * static_cast<std::ptrdiff_t>(n);
   const int count = static_cast<int>(std::lround(factor_area[1]));
   const double* twiddles = work + n;
 
-  // Each pass reads one of coeff and the scratch and writes the other.
-  double* source = coeff;
-  double* destination = work;
+  // Each pass reads one of coeff and the scratch and writes the other; the
+  // first reads seq itself and writes the side from which the last pass ends
+  // in coeff, unless seq is coeff, in which case the result may end in the
+  // scratch and is copied back.
+  const double* source = seq;
+  double* destination = count % 2 == 1 && seq != coeff ? coeff : work;
+  double* other = destination == coeff ? work : coeff;
   std::int32_t l2 = n;
   std::int32_t offset = n - 1;  // twiddle blocks of all factors before the current one
   for (int k1 = count - 1; k1 >= 0; --k1) {
@@ -171,7 +194,8 @@ void DF2TRF(std::int32_t n, const double* seq, double* coeff, double* work) {
         fft_detail::forward_pass_odd(ido, ip, l1, source, destination, wa);
         break;
     }
-    std::swap(source, destination);
+    source = destination;
+    std::swap(destination, other);
     l2 = l1;
   }
   if (source != coeff) strided_copy(n, source, 1, coeff, 1);
@@ -180,20 +204,35 @@ void DF2TRF(std::int32_t n, const double* seq, double* coeff, double* work) {
 void DFFTRF(std::int32_t n, const double* seq, double* coeff) {
   RoutineName name("DFFTRF");
   if (n < 1) stop_with_numeric_error(NumericErrorType::terminal, kLengthMessage, n);
+  if (n == 1) {
+    coeff[0] = seq[0];
+    return;
+  }
 
   // 2n + 15 counted in 64 bits: it overflows a 32-bit size_t for n near 2^31.
   const std::uint64_t length = 2 * static_cast<std::uint64_t>(n) + kFactorAreaSize;
-  std::unique_ptr<double[]> work;
-  if (length <= std::numeric_limits<std::size_t>::max() / sizeof(double)) {
-    try {
-      work = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(length));
-    } catch (const std::bad_alloc&) {
-    }
+  if (length > std::numeric_limits<std::size_t>::max() / sizeof(double))
+    stop_with_numeric_error(NumericErrorType::terminal, kStorageMessage, n);
+  // The chirp transform of a large factor allocates too, inside the passes.
+  try {
+    LengthPlan& plan = length_cache().get(n, [length](std::int32_t key) {
+      auto made = std::make_unique<LengthPlan>();
+      made->length = static_cast<std::size_t>(length);
+      made->work = std::make_unique_for_overwrite<double[]>(made->length);
+      DFFTRI(key, made->work.get());
+      return made;
+    });
+    DF2TRF(n, seq, coeff, plan.work.get());
+    length_cache().trim();
+    fft_detail::trim_chirp_plans();
+    return;
+  } catch (const std::bad_alloc&) {
   }
-  if (!work) stop_with_numeric_error(NumericErrorType::terminal, kStorageMessage, n);
-
-  DFFTRI(n, work.get());
-  DF2TRF(n, seq, coeff, work.get());
+  stop_with_numeric_error(NumericErrorType::terminal, kStorageMessage, n);
 }
+
+namespace fft_detail {
+bool length_plan_cached(int n) { return length_cache().contains(n); }
+}  // namespace fft_detail
 
 }  // namespace pelm

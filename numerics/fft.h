@@ -17,7 +17,10 @@
 namespace pelm {
 
 // Transforms seq[0 .. n-1] into coeff[0 .. n-1]. seq is not modified and coeff
-// may be the same array as seq.
+// may be the same array as seq. The work arrays of the last few lengths are
+// kept between calls (a bounded, process-wide cache), so a length used again
+// skips the factorisation and the twiddle table; the results are the same
+// bits either way.
 void DFFTRF(std::int32_t n, const double* seq, double* coeff);
 
 // Fills work[n .. 2n+14] (twiddle table and factorisation) for length n.

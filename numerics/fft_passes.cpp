@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "numerics/fft_chirp.h"
+
 namespace pelm::fft_detail {
 namespace {
 
@@ -19,10 +21,10 @@ constexpr double kSin4Pi5 = 0.5877852522924731;    // sin(4 pi/5)
 
 // From this odd factor on, the general pass takes its ip-point DFTs by the
 // chirp convolution rather than by direct sums: the direct sums cost about
-// ip^2 per column, the convolution a few m log m with m >= 2 ip - 1. Timed
-// per transform of a prime length, the two break even between 307 (direct
-// 23 us, chirp 28 us) and 401 (direct 35 us, chirp 29 us).
-constexpr int kChirpMinimumRadix = 360;
+// ip^2 per column, the convolution four real transforms of a smooth length
+// m >= 2 ip - 1. Timed on lengths 729 ip, the two break even between ip = 150
+// and 200 (about 3 ms each), and from 199 on the chirp is faster.
+constexpr int kChirpMinimumRadix = 180;
 
 // Input blocks cc(i, k, j) and output blocks ch(i, j, k) of one pass.
 struct Source {
@@ -30,17 +32,13 @@ struct Source {
   int ido;
   int l1;
   double operator()(int i, int k, int j) const { return data[i + ido * (k + l1 * j)]; }
+  const double* at(int i, int k, int j) const { return data + (i + ido * (k + l1 * j)); }
 };
 struct Destination {
   double* data;
   int ido;
   int ip;
   double& operator()(int i, int j, int k) const { return data[i + ido * (j + ip * k)]; }
-};
-
-struct Complex {
-  double re;
-  double im;
 };
 
 // W_L^(j f) * Y_j(f) for the coefficient whose real part sits at position p:
@@ -55,6 +53,28 @@ inline Complex input(const Source& cc, int p, int k, int j) {
   return {cc(p, k, j), cc(p + 1, k, j)};
 }
 
+// The inner loops of the radix-2, 3, 4 and 5 passes hold one complex value
+// (re, im) in a two-lane vector, an SSE2 register. The lanes are computed
+// element by element with the same operations in the same order as the
+// scalar formulas in the comments, so the results are those bits; the
+// compilers would not vectorise the interleaved forward and mirrored
+// backward accesses on their own.
+using Pair = double __attribute__((vector_size(16)));
+
+inline Pair load(const double* x) { return Pair{x[0], x[1]}; }
+inline void store(double* x, Pair v) {
+  x[0] = v[0];
+  x[1] = v[1];
+}
+// The conjugate slot of the mirrored coefficient.
+inline void store_conjugate(double* x, Pair v) { store(x, v * Pair{1.0, -1.0}); }
+// -i v = (im, -re).
+inline Pair times_minus_i(Pair v) { return Pair{v[1], v[0]} * Pair{1.0, -1.0}; }
+// (cos - i sin)(re + i im) = (c re + s im, c im - s re), from the table pair (c, s).
+inline Pair twiddle(const double* w, Pair v) {
+  return Pair{w[0], w[0]} * v + Pair{w[1], -w[1]} * Pair{v[1], v[0]};
+}
+
 }  // namespace
 
 void forward_pass_2(int ido, int l1, const double* cc_data, double* ch_data, const double* wa1) {
@@ -66,15 +86,18 @@ void forward_pass_2(int ido, int l1, const double* cc_data, double* ch_data, con
   }
   if (ido < 2) return;
   if (ido > 2) {
+    const int half = (ido - 1) / 2;
     for (int k = 0; k < l1; ++k) {
-      for (int p = 1; p < ido - 1; p += 2) {
-        const int pc = ido - p - 2;
-        const Complex t0 = input(cc, p, k, 0);
-        const Complex t1 = twiddled(wa1, p, cc(p, k, 1), cc(p + 1, k, 1));
-        ch(p, 0, k) = t0.re + t1.re;
-        ch(p + 1, 0, k) = t0.im + t1.im;
-        ch(pc, 1, k) = t0.re - t1.re;
-        ch(pc + 1, 1, k) = t1.im - t0.im;
+      // p = 2i + 1 forwards; its conjugate slot pc = ido - 3 - 2i backwards.
+      const double* a0 = cc.at(1, k, 0);
+      const double* a1 = cc.at(1, k, 1);
+      double* y0 = &ch(1, 0, k);
+      double* y1 = &ch(ido - 3, 1, k);
+      for (int i = 0; i < half; ++i) {
+        const Pair t0 = load(a0 + 2 * i);
+        const Pair t1 = twiddle(wa1 + 2 * i, load(a1 + 2 * i));
+        store(y0 + 2 * i, t0 + t1);
+        store_conjugate(y1 - 2 * i, t0 - t1);
       }
     }
   }
@@ -98,22 +121,25 @@ void forward_pass_3(int ido, int l1, const double* cc_data, double* ch_data, con
     ch(ido - 1, 1, k) = cc(0, k, 0) + kCos2Pi3 * sum;
   }
   if (ido == 1) return;
+  const int half = (ido - 1) / 2;
   for (int k = 0; k < l1; ++k) {
-    for (int p = 1; p < ido - 1; p += 2) {
-      const int pc = ido - p - 2;
-      const Complex t0 = input(cc, p, k, 0);
-      const Complex t1 = twiddled(wa1, p, cc(p, k, 1), cc(p + 1, k, 1));
-      const Complex t2 = twiddled(wa2, p, cc(p, k, 2), cc(p + 1, k, 2));
-      const Complex sum{t1.re + t2.re, t1.im + t2.im};
-      ch(p, 0, k) = t0.re + sum.re;
-      ch(p + 1, 0, k) = t0.im + sum.im;
+    const double* a0 = cc.at(1, k, 0);
+    const double* a1 = cc.at(1, k, 1);
+    const double* a2 = cc.at(1, k, 2);
+    double* y0 = &ch(1, 0, k);
+    double* y1 = &ch(ido - 3, 1, k);
+    double* y2 = &ch(1, 2, k);
+    for (int i = 0; i < half; ++i) {
+      const Pair t0 = load(a0 + 2 * i);
+      const Pair t1 = twiddle(wa1 + 2 * i, load(a1 + 2 * i));
+      const Pair t2 = twiddle(wa2 + 2 * i, load(a2 + 2 * i));
+      const Pair sum = t1 + t2;
+      store(y0 + 2 * i, t0 + sum);
       // Y(q = 1, 2) = u -/+ i sin(2 pi/3) (t1 - t2), u = t0 + cos(2 pi/3) (t1 + t2).
-      const Complex u{t0.re + kCos2Pi3 * sum.re, t0.im + kCos2Pi3 * sum.im};
-      const Complex v{kSin2Pi3 * (t1.im - t2.im), kSin2Pi3 * (t2.re - t1.re)};
-      ch(p, 2, k) = u.re + v.re;
-      ch(p + 1, 2, k) = u.im + v.im;
-      ch(pc, 1, k) = u.re - v.re;
-      ch(pc + 1, 1, k) = v.im - u.im;
+      const Pair u = t0 + kCos2Pi3 * sum;
+      const Pair v = kSin2Pi3 * times_minus_i(t1 - t2);
+      store(y2 + 2 * i, u + v);
+      store_conjugate(y1 - 2 * i, u - v);
     }
   }
 }
@@ -132,26 +158,30 @@ void forward_pass_4(int ido, int l1, const double* cc_data, double* ch_data, con
   }
   if (ido < 2) return;
   if (ido > 2) {
+    const int half = (ido - 1) / 2;
     for (int k = 0; k < l1; ++k) {
-      for (int p = 1; p < ido - 1; p += 2) {
-        const int pc = ido - p - 2;
-        const Complex t0 = input(cc, p, k, 0);
-        const Complex t1 = twiddled(wa1, p, cc(p, k, 1), cc(p + 1, k, 1));
-        const Complex t2 = twiddled(wa2, p, cc(p, k, 2), cc(p + 1, k, 2));
-        const Complex t3 = twiddled(wa3, p, cc(p, k, 3), cc(p + 1, k, 3));
-        const Complex sum02{t0.re + t2.re, t0.im + t2.im};
-        const Complex dif02{t0.re - t2.re, t0.im - t2.im};
-        const Complex sum13{t1.re + t3.re, t1.im + t3.im};
-        const Complex dif13{t1.re - t3.re, t1.im - t3.im};
+      const double* a0 = cc.at(1, k, 0);
+      const double* a1 = cc.at(1, k, 1);
+      const double* a2 = cc.at(1, k, 2);
+      const double* a3 = cc.at(1, k, 3);
+      double* y0 = &ch(1, 0, k);
+      double* y1 = &ch(ido - 3, 1, k);
+      double* y2 = &ch(1, 2, k);
+      double* y3 = &ch(ido - 3, 3, k);
+      for (int i = 0; i < half; ++i) {
+        const Pair t0 = load(a0 + 2 * i);
+        const Pair t1 = twiddle(wa1 + 2 * i, load(a1 + 2 * i));
+        const Pair t2 = twiddle(wa2 + 2 * i, load(a2 + 2 * i));
+        const Pair t3 = twiddle(wa3 + 2 * i, load(a3 + 2 * i));
+        const Pair sum02 = t0 + t2;
+        const Pair dif02 = t0 - t2;
+        const Pair sum13 = t1 + t3;
+        const Pair dif13 = times_minus_i(t1 - t3);
         // Y(0) = s02 + s13, Y(1) = d02 - i d13, Y(2) = s02 - s13, Y(3) = d02 + i d13.
-        ch(p, 0, k) = sum02.re + sum13.re;
-        ch(p + 1, 0, k) = sum02.im + sum13.im;
-        ch(p, 2, k) = dif02.re + dif13.im;
-        ch(p + 1, 2, k) = dif02.im - dif13.re;
-        ch(pc, 3, k) = sum02.re - sum13.re;
-        ch(pc + 1, 3, k) = sum13.im - sum02.im;
-        ch(pc, 1, k) = dif02.re - dif13.im;
-        ch(pc + 1, 1, k) = -dif13.re - dif02.im;
+        store(y0 + 2 * i, sum02 + sum13);
+        store(y2 + 2 * i, dif02 + dif13);
+        store_conjugate(y3 - 2 * i, sum02 - sum13);
+        store_conjugate(y1 - 2 * i, dif02 - dif13);
       }
     }
   }
@@ -189,39 +219,40 @@ void forward_pass_5(int ido, int l1, const double* cc_data, double* ch_data, con
     ch(0, 4, k) = kSin4Pi5 * dif41 - kSin2Pi5 * dif32;
   }
   if (ido == 1) return;
+  const int half = (ido - 1) / 2;
   for (int k = 0; k < l1; ++k) {
-    for (int p = 1; p < ido - 1; p += 2) {
-      const int pc = ido - p - 2;
-      const Complex t0 = input(cc, p, k, 0);
-      const Complex t1 = twiddled(wa1, p, cc(p, k, 1), cc(p + 1, k, 1));
-      const Complex t2 = twiddled(wa2, p, cc(p, k, 2), cc(p + 1, k, 2));
-      const Complex t3 = twiddled(wa3, p, cc(p, k, 3), cc(p + 1, k, 3));
-      const Complex t4 = twiddled(wa4, p, cc(p, k, 4), cc(p + 1, k, 4));
-      const Complex sum14{t1.re + t4.re, t1.im + t4.im};
-      const Complex dif14{t1.re - t4.re, t1.im - t4.im};
-      const Complex sum23{t2.re + t3.re, t2.im + t3.im};
-      const Complex dif23{t2.re - t3.re, t2.im - t3.im};
-      ch(p, 0, k) = t0.re + sum14.re + sum23.re;
-      ch(p + 1, 0, k) = t0.im + sum14.im + sum23.im;
+    const double* a0 = cc.at(1, k, 0);
+    const double* a1 = cc.at(1, k, 1);
+    const double* a2 = cc.at(1, k, 2);
+    const double* a3 = cc.at(1, k, 3);
+    const double* a4 = cc.at(1, k, 4);
+    double* y0 = &ch(1, 0, k);
+    double* y1 = &ch(ido - 3, 1, k);
+    double* y2 = &ch(1, 2, k);
+    double* y3 = &ch(ido - 3, 3, k);
+    double* y4 = &ch(1, 4, k);
+    for (int i = 0; i < half; ++i) {
+      const Pair t0 = load(a0 + 2 * i);
+      const Pair t1 = twiddle(wa1 + 2 * i, load(a1 + 2 * i));
+      const Pair t2 = twiddle(wa2 + 2 * i, load(a2 + 2 * i));
+      const Pair t3 = twiddle(wa3 + 2 * i, load(a3 + 2 * i));
+      const Pair t4 = twiddle(wa4 + 2 * i, load(a4 + 2 * i));
+      const Pair sum14 = t1 + t4;
+      const Pair dif14 = t1 - t4;
+      const Pair sum23 = t2 + t3;
+      const Pair dif23 = t2 - t3;
+      store(y0 + 2 * i, t0 + sum14 + sum23);
       // Y(q) = P - i Q and Y(5 - q) = P + i Q with, for q = 1 and 2,
       // P = t0 + cos(2 pi q/5)(t1 + t4) + cos(4 pi q/5)(t2 + t3),
       // Q = sin(2 pi q/5)(t1 - t4) + sin(4 pi q/5)(t2 - t3).
-      const Complex p1{t0.re + kCos2Pi5 * sum14.re + kCos4Pi5 * sum23.re,
-                       t0.im + kCos2Pi5 * sum14.im + kCos4Pi5 * sum23.im};
-      const Complex q1{kSin2Pi5 * dif14.re + kSin4Pi5 * dif23.re,
-                       kSin2Pi5 * dif14.im + kSin4Pi5 * dif23.im};
-      const Complex p2{t0.re + kCos4Pi5 * sum14.re + kCos2Pi5 * sum23.re,
-                       t0.im + kCos4Pi5 * sum14.im + kCos2Pi5 * sum23.im};
-      const Complex q2{kSin4Pi5 * dif14.re - kSin2Pi5 * dif23.re,
-                       kSin4Pi5 * dif14.im - kSin2Pi5 * dif23.im};
-      ch(p, 2, k) = p1.re + q1.im;
-      ch(p + 1, 2, k) = p1.im - q1.re;
-      ch(pc, 1, k) = p1.re - q1.im;
-      ch(pc + 1, 1, k) = -q1.re - p1.im;
-      ch(p, 4, k) = p2.re + q2.im;
-      ch(p + 1, 4, k) = p2.im - q2.re;
-      ch(pc, 3, k) = p2.re - q2.im;
-      ch(pc + 1, 3, k) = -q2.re - p2.im;
+      const Pair p1 = t0 + kCos2Pi5 * sum14 + kCos4Pi5 * sum23;
+      const Pair q1 = times_minus_i(kSin2Pi5 * dif14 + kSin4Pi5 * dif23);
+      const Pair p2 = t0 + kCos4Pi5 * sum14 + kCos2Pi5 * sum23;
+      const Pair q2 = times_minus_i(kSin4Pi5 * dif14 - kSin2Pi5 * dif23);
+      store(y2 + 2 * i, p1 + q1);
+      store_conjugate(y1 - 2 * i, p1 - q1);
+      store(y4 + 2 * i, p2 + q2);
+      store_conjugate(y3 - 2 * i, p2 - q2);
     }
   }
 }
@@ -270,143 +301,16 @@ void root_sums(int h, int ip, const double* roots, const double* a, const double
 
 namespace {
 
-// Complex transform of a power-of-two length m >= 8, forward sign
-// exp(-2 pi i k j/m), no scaling: iterative radix 2 after a bit-reversal
-// permutation.
-class PowerOfTwoTransform {
- public:
-  explicit PowerOfTwoTransform(int m) : m_(m), roots_(m / 2) {
-    // exp(-2 pi i k/m) for k < m/2 from sin and cos of the first octant only;
-    // the other octants are exact reflections of it.
-    const int eighth = m / 8;
-    const int quarter = m / 4;
-    std::vector<Complex> octant(eighth + 1);
-    for (int k = 0; k <= eighth; ++k) {
-      const double angle = kTwoPi * k / m;
-      octant[k] = {std::cos(angle), std::sin(angle)};
-    }
-    for (int k = 0; k < m / 2; ++k) {
-      double c, s;
-      if (k <= eighth) {
-        c = octant[k].re;
-        s = octant[k].im;
-      } else if (k <= quarter) {
-        c = octant[quarter - k].im;
-        s = octant[quarter - k].re;
-      } else if (k - quarter <= eighth) {
-        c = -octant[k - quarter].im;
-        s = octant[k - quarter].re;
-      } else {
-        c = -octant[m / 2 - k].re;
-        s = octant[m / 2 - k].im;
-      }
-      roots_[k] = {c, -s};
-    }
-  }
-
-  int size() const { return m_; }
-
-  void forward(Complex* a) const {
-    for (int i = 1, j = 0; i < m_; ++i) {
-      int bit = m_ >> 1;
-      for (; j & bit; bit >>= 1) j ^= bit;
-      j ^= bit;
-      if (i < j) std::swap(a[i], a[j]);
-    }
-    for (int half = 1, stride = m_ / 2; half < m_; half *= 2, stride /= 2) {
-      for (int start = 0; start < m_; start += 2 * half) {
-        Complex* lo = a + start;
-        Complex* hi = lo + half;
-        for (int k = 0; k < half; ++k) {
-          const Complex w = roots_[k * stride];
-          const Complex v{hi[k].re * w.re - hi[k].im * w.im, hi[k].re * w.im + hi[k].im * w.re};
-          hi[k] = {lo[k].re - v.re, lo[k].im - v.im};
-          lo[k] = {lo[k].re + v.re, lo[k].im + v.im};
-        }
-      }
-    }
-  }
-
- private:
-  int m_;
-  std::vector<Complex> roots_;
-};
-
-// The ip-point DFT Y(q) = sum_j W^(j q) t_j, W = exp(-2 pi i/ip), by Bluestein's
-// chirp: with c_m = exp(-i pi m^2/ip), W^(j q) = c_j c_q conj(c_(q-j)), so
-// Y = c * ((c t) convolved with conj(c)), a cyclic convolution of a
-// power-of-two length m >= 2 ip - 1 done by three transforms, one of them
-// (the filter) once per pass. O(m log m) per column instead of O(ip^2).
-class ChirpTransform {
- public:
-  explicit ChirpTransform(int ip)
-      : ip_(ip),
-        fft_(convolution_length(ip)),
-        chirp_(ip),
-        filter_(fft_.size()),
-        buffer_(fft_.size()) {
-    // m^2 mod 2 ip keeps the angle below 2 pi exactly; c_(ip-m) = -c_m for odd ip.
-    for (int m = 0; m <= ip / 2; ++m) {
-      const auto t = static_cast<std::int64_t>(m) * m % (2 * static_cast<std::int64_t>(ip));
-      const double angle = kTwoPi * 0.5 * static_cast<double>(t) / ip;
-      chirp_[m] = {std::cos(angle), -std::sin(angle)};
-      if (m > 0) chirp_[ip - m] = {-chirp_[m].re, -chirp_[m].im};
-    }
-    // conj(c) at offsets 0 .. ip-1 and, wrapped, -(ip-1) .. -1; the inverse
-    // transform's 1/m is folded into the filter.
-    const int size = fft_.size();
-    const double scale = 1.0 / size;
-    filter_.assign(size, Complex{0.0, 0.0});
-    for (int m = 0; m < ip; ++m) {
-      filter_[m] = {chirp_[m].re * scale, -chirp_[m].im * scale};
-      if (m > 0) filter_[size - m] = filter_[m];
-    }
-    fft_.forward(filter_.data());
-  }
-
-  // y[q] for q < ip from t[j], j < ip.
-  void transform(const Complex* t, Complex* y) {
-    const int size = fft_.size();
-    for (int j = 0; j < ip_; ++j) buffer_[j] = multiply(t[j], chirp_[j]);
-    for (int j = ip_; j < size; ++j) buffer_[j] = {0.0, 0.0};
-    fft_.forward(buffer_.data());
-    // Inverse transform as the conjugate of the forward transform of the conjugate.
-    for (int j = 0; j < size; ++j) {
-      const Complex product = multiply(buffer_[j], filter_[j]);
-      buffer_[j] = {product.re, -product.im};
-    }
-    fft_.forward(buffer_.data());
-    for (int q = 0; q < ip_; ++q)
-      y[q] = multiply(Complex{buffer_[q].re, -buffer_[q].im}, chirp_[q]);
-  }
-
- private:
-  static int convolution_length(int ip) {
-    int m = 8;
-    while (m < 2 * ip - 1) m *= 2;
-    return m;
-  }
-  static Complex multiply(const Complex& a, const Complex& b) {
-    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-  }
-
-  int ip_;
-  PowerOfTwoTransform fft_;
-  std::vector<Complex> chirp_;
-  std::vector<Complex> filter_;
-  std::vector<Complex> buffer_;
-};
-
 // General pass by the chirp transform, column by column.
 void forward_pass_odd_chirp(int ido, int ip, int l1, const Source& cc, const Destination& ch,
                             const double* wa) {
   const int h = (ip - 1) / 2;
-  ChirpTransform chirp(ip);
+  ChirpTransform& chirp = cached_chirp_transform(ip);
   std::vector<Complex> t(ip);
   std::vector<Complex> y(ip);
   for (int k = 0; k < l1; ++k) {
     for (int j = 0; j < ip; ++j) t[j] = {cc(0, k, j), 0.0};
-    chirp.transform(t.data(), y.data());
+    chirp.transform(t.data(), y.data(), h + 1);
     ch(0, 0, k) = y[0].re;
     for (int q = 1; q <= h; ++q) {
       ch(ido - 1, 2 * q - 1, k) = y[q].re;
@@ -419,7 +323,7 @@ void forward_pass_odd_chirp(int ido, int ip, int l1, const Source& cc, const Des
       t[0] = input(cc, p, k, 0);
       for (int j = 1; j < ip; ++j)
         t[j] = twiddled(wa + (j - 1) * ido, p, cc(p, k, j), cc(p + 1, k, j));
-      chirp.transform(t.data(), y.data());
+      chirp.transform(t.data(), y.data(), ip);
       ch(p, 0, k) = y[0].re;
       ch(p + 1, 0, k) = y[0].im;
       for (int q = 1; q <= h; ++q) {

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
 
+#include "numerics/fft_cache.h"
 #include "tests/support/console_capture.h"
 
 namespace pelm {
@@ -105,7 +109,8 @@ TEST(Dfftrf, MatchesTheDirectSumForLargeLengths) {
       {10007, "prime"},
       {2 * 2003, "2 * prime"},
       {49 * 27 * 8, "2 4 3^3 7^2"},
-      {211 * 223, "211 223, direct sums"},
+      {149 * 173, "149 173, direct sums"},
+      {181 * 223, "181 223, chirp at ido > 1"},
       {367 * 373, "367 373, chirp at ido > 1"},
       {3 * 367 * 373, "3 367 373, chirp at ido, l1 > 1"},
   };
@@ -118,6 +123,135 @@ TEST(Dfftrf, MatchesTheDirectSumForLargeLengths) {
     for (int p : positions)
       ASSERT_NEAR(coeff[p], direct.coefficient(p), direct.tolerance())
           << "N = " << c.n << " (" << c.kind << "), position " << p;
+  }
+}
+
+// Lengths whose largest factor takes the chirp path (an odd factor of 180
+// or more), too long for the plain sum at every position: a spread of
+// positions against the long-double sum, and Parseval's identity over the
+// whole spectrum, which a wrong bin anywhere would break. The bins are held
+// to 1e-16 log2(N) sum |x|: the chirp path is a few transforms deep, each
+// adding rounding like eps log N, and these lengths show at most 7e-18
+// sum |x|, while a wrong bin is off by about sum |x|/sqrt(N) > 1e-3 sum |x|.
+// Parseval compares sums of squares, seen to 1.1e-15 relative; 1e-13 leaves
+// a hundredfold margin.
+TEST(Dfftrf, LargePrimeFactorsAgreeWithTheDirectSumAndParseval) {
+  const struct {
+    int n;
+    const char* kind;
+  } cases[] = {
+      {32749, "prime"},
+      {216023, "prime"},
+      {216007, "11 73 269"},
+      {2 * 108263, "2 * prime"},
+      {4 * 3 * 5 * 3607, "4 3 5 3607"},
+      {1009 * 211, "211 1009, chirp at ido > 1"},
+  };
+  for (const auto& c : cases) {
+    const auto x = test_sequence(c.n, 91);
+    const auto coeff = transform(x);
+    const DirectTransform direct(x);
+    double sum_abs = 0.0;
+    for (double v : x) sum_abs += std::abs(v);
+    const double tolerance = 1e-16 * std::log2(c.n) * sum_abs;
+    std::vector<int> positions = {0, 1, 2, c.n - 2, c.n - 1};
+    for (int p = 3; p < c.n - 2; p += c.n / 13 + 1) positions.push_back(p);
+    for (int p : positions)
+      ASSERT_NEAR(coeff[p], direct.coefficient(p), tolerance)
+          << "N = " << c.n << " (" << c.kind << "), position " << p;
+
+    long double energy = 0.0L;
+    for (double v : x) energy += static_cast<long double>(v) * v;
+    long double spectrum = static_cast<long double>(coeff[0]) * coeff[0];
+    for (int p = 1; p < c.n; ++p) {
+      const bool nyquist = c.n % 2 == 0 && p == c.n - 1;
+      spectrum += (nyquist ? 1.0L : 2.0L) * coeff[p] * coeff[p];
+    }
+    const long double expected = energy * c.n;
+    EXPECT_LT(std::abs(static_cast<double>((spectrum - expected) / expected)), 1e-13)
+        << "N = " << c.n << " (" << c.kind << ")";
+  }
+}
+
+// The kept plans: a length used again, after others and after its plan has
+// been dropped, gives the same bits, and the same bits as a work array made
+// afresh by DFFTRI. The primes from 367 on take the chirp path, whose kept
+// transforms are dropped and rebuilt along the way too.
+TEST(Dfftrf, KeptPlansGiveTheSameBitsAsFreshOnes) {
+  const int sequence_of_lengths[] = {360, 1009, 360,  64,       1021,     97,       367,
+                                     1009, 373,  4096, 379,      2 * 1021, 383,      3 * 1009,
+                                     5 * 1021, 360, 1009, 97,   1021};
+  std::vector<std::pair<int, std::vector<double>>> first_results;
+  for (int n : sequence_of_lengths) {
+    const auto x = test_sequence(n, 3);
+    const auto coeff = transform(x);
+    EXPECT_TRUE(fft_detail::length_plan_cached(n)) << "N = " << n;
+    bool seen = false;
+    for (const auto& [length, result] : first_results) {
+      if (length != n) continue;
+      EXPECT_EQ(coeff, result) << "N = " << n << " again";
+      seen = true;
+    }
+    if (seen) continue;
+    std::vector<double> work(2 * static_cast<std::size_t>(n) + 15);
+    std::vector<double> fresh(n);
+    DFFTRI(n, work.data());
+    DF2TRF(n, x.data(), fresh.data(), work.data());
+    EXPECT_EQ(coeff, fresh) << "N = " << n;
+    first_results.emplace_back(n, coeff);
+  }
+  // The caches keep the four most recent lengths and chirp factors: 1009 was
+  // dropped and rebuilt at its second use, and now the older ones are gone.
+  for (int n : {360, 1009, 97, 1021}) EXPECT_TRUE(fft_detail::length_plan_cached(n)) << n;
+  for (int n : {64, 4096, 367}) EXPECT_FALSE(fft_detail::length_plan_cached(n)) << n;
+  for (int ip : {1021, 1009, 383, 379}) EXPECT_TRUE(fft_detail::chirp_plan_cached(ip)) << ip;
+  for (int ip : {367, 373}) EXPECT_FALSE(fft_detail::chirp_plan_cached(ip)) << ip;
+}
+
+// The cache's bounds on their own, with plans whose size is their key times
+// 10 bytes, three plans and 100 bytes at most: a key asked for again is not
+// rebuilt, the oldest go first, and trim() drops even the newest plan when it
+// alone is over the limit.
+struct SizedPlan {
+  int key;
+  std::size_t bytes() const { return 10 * static_cast<std::size_t>(key); }
+};
+
+TEST(FftPlanCache, KeepsTheMostRecentPlansWithinCountAndBytes) {
+  const struct {
+    int key;
+    bool trim;
+    bool built;
+    std::vector<int> kept;  // most recent first
+  } steps[] = {
+      {1, false, true, {1}},        {2, false, true, {2, 1}},
+      {1, false, false, {1, 2}},    {3, false, true, {3, 1, 2}},
+      {4, false, true, {4, 3, 1}},  // four plans: 2, the oldest, goes
+      {2, false, true, {2, 4, 3}},  // rebuilt
+      {9, false, true, {9}},        // 90 bytes leave room for none of the others
+      {3, false, true, {3}},        // nor the 30 of this one for the 90
+      {12, false, true, {12}},
+      {12, true, false, {}},        // 120 bytes: nothing stays after trimming
+      {5, true, true, {5}},
+  };
+  fft_detail::PlanCache<SizedPlan> cache(3, 100);
+  int builds = 0;
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    const auto& step = steps[i];
+    const int before = builds;
+    const SizedPlan& plan = cache.get(step.key, [&builds](int key) {
+      ++builds;
+      return std::make_unique<SizedPlan>(SizedPlan{key});
+    });
+    EXPECT_EQ(plan.key, step.key) << "step " << i;
+    if (step.trim) cache.trim();
+    EXPECT_EQ(builds > before, step.built) << "step " << i;
+    std::vector<int> kept;
+    for (int key = 1; key <= 12; ++key)
+      if (cache.contains(key)) kept.push_back(key);
+    auto expected = step.kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected) << "step " << i;
   }
 }
 

@@ -5,12 +5,11 @@
 // namespace carries the path's name so that both builds link side by side.
 //
 // Nothing here branches per component. sin, cos and exp are our own, written
-// in + - * / (and fma on the FMA path) on whole vectors: the results are the
-// same bits wherever the path runs (Linux, the Windows DLL), and on the SSE2
-// path sin and cos are the bits of the scalar sine_cosine.
+// in + - * / (and fma on the FMA paths) on whole vectors: the results are
+// the same bits wherever the path runs (Linux, the Windows DLL).
 //
 // Sine and cosine: the reduction and polynomials of numerics/sine_cosine.h,
-// exact reduction for |x| < 2^19 pi (about 1.6e6 rad). A phase beyond that
+// good to an ulp or so for |x| < 2^19 pi (about 1.6e6 rad). A phase beyond that
 // (or not finite) is recomputed after the loop by the scalar routine.
 //
 // Exponential, for arguments in [-inf, small positive]: x = n ln2 + r,
@@ -94,7 +93,8 @@ inline Vd select_by_sign(Vi lanes, Vd if_set, Vd if_clear) {
 // a b + c, fused on the FMA path.
 inline Vd max(Vd a, Vd b) {
 #if PELM_VECTOR_BYTES == 64
-  return (Vd)_mm512_max_pd((__m512d)a, (__m512d)b);
+  // (_mm512_max_pd trips GCC 12's uninitialised-value warning.)
+  return select(mask(a < b), b, a);
 #elif defined(__AVX__)
   return (Vd)_mm256_max_pd((__m256d)a, (__m256d)b);
 #else
@@ -119,29 +119,16 @@ inline double lane_sum(Vd v) {
   return s;
 }
 
-// sin and cos of x for |x| < kReductionLimit. On the SSE2 path the
-// operations are those of the scalar sine_cosine, in its order, so the bits
-// are the same; the FMA path reduces with three fused steps and folds the
-// polynomials' last terms, within an ulp or so of the exact values all the
-// same.
+// sin and cos of x for |x| < kReductionLimit, within an ulp or so of the
+// exact values: the reduction and polynomials of the scalar sine_cosine,
+// with the reduced argument carried as one double. n kP1 and n kP2 are exact
+// (33-bit pieces of pi/2, |n| < 2^20) and so is x - n kP1; the two later
+// steps round once each, far below an ulp of the result.
 inline void sin_cos(Vd x, Vd& s, Vd& c) {
   using namespace sine_cosine_detail;
   const Vd shifted = mul_add(x, splat(kTwoOverPi), splat(kRoundingShift));
   const Vd n = shifted - splat(kRoundingShift);
-#if defined(__FMA__)
-  // n kP1 is exact, so the first step is; the others round once each, far
-  // below an ulp of the reduced argument for the phases of a sea.
   const Vd hi = mul_add(-n, splat(kP3), mul_add(-n, splat(kP2), mul_add(-n, splat(kP1), x)));
-#else
-  const Vd a = mul_add(-n, splat(kP1), x);
-  const Vd b = -(n * splat(kP2));
-  const Vd sum = a + b;
-  const Vd b_virtual = sum - a;
-  const Vd error = (a - (sum - b_virtual)) + (b - b_virtual);
-  const Vd low = mul_add(-n, splat(kP3), error);
-  const Vd hi = sum + low;
-  const Vd lo = (sum - hi) + low;
-#endif
 
   const Vd z = hi * hi;
   Vd p = mul_add(z, splat(kS17), splat(kS15));
@@ -158,15 +145,8 @@ inline void sin_cos(Vd x, Vd& s, Vd& c) {
   q = mul_add(z, q, splat(kC8));
   q = mul_add(z, q, splat(kC6));
   q = mul_add(z, q, splat(kC4));
-#if defined(__FMA__)
   const Vd rs = mul_add(hi * z, p, hi);
   const Vd rc = mul_add(z, mul_add(z, q, splat(-0.5)), splat(1.0));
-#else
-  const Vd rs = hi + mul_add(hi * z, p, lo);
-  const Vd half_z = splat(0.5) * z;
-  const Vd w = splat(1.0) - half_z;
-  const Vd rc = w + (((splat(1.0) - w) - half_z) + mul_add(z * z, q, -(hi * lo)));
-#endif
 
   // n mod 4 sits in the low bits of the shifted value (1.5 2^52 + n):
   // quadrants 1 and 3 swap sine and cosine, 2 and 3 negate the sine, 1 and 2

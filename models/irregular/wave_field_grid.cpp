@@ -53,6 +53,12 @@ std::size_t clamp_index(double one_based, std::int32_t count) {
   return static_cast<std::size_t>(clamped) - 1;
 }
 
+// The two-point weights at x in the cell [0, width]: one division.
+TwoPointWeights cell_weights(double x, double width) {
+  const double w2 = x / width;
+  return TwoPointWeights{1.0 - w2, w2};
+}
+
 double station_y(const PregenGrid& g, std::size_t j) {
   return static_cast<double>(j) * g.dy - (g.ny - 1) * 0.5 * g.dy;
 }
@@ -165,12 +171,12 @@ GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
   p.i1 = clamp_index(cell + 1.0, g.nt);
   p.i2 = clamp_index(cell + 2.0, g.nt);
   p.tau_r = tau - g.dt_grid * cell;
-  p.time = two_point_weights(p.tau_r, 0.0, g.dt_grid);
+  p.time = cell_weights(p.tau_r, g.dt_grid);
   if (g.ny > 1) {
     p.j1 = clamp_index(std::floor(y / g.dy + (g.ny - 1) * 0.5 + 1.0), g.ny);
     p.j2 = std::min<std::size_t>(p.j1 + 1, static_cast<std::size_t>(g.ny) - 1);
     p.y_r = y - station_y(g, p.j1);
-    p.lateral = two_point_weights(p.y_r, 0.0, g.dy);
+    p.lateral = cell_weights(p.y_r, g.dy);
   }
   return p;
 }
@@ -198,17 +204,22 @@ double grid_elevation(const PregenGrid& g, const GridPoint& p) {
 // the same weights per axis: laterally, then in depth, then in time.
 void grid_kinematics(const PregenGrid& g, const GridPoint& p, double s, double* vel,
                      double* acc, double& pdyn) {
-  // The level cell holding s: the last level at or below it (the levels are
-  // h sin(l pi / (2 (nz - 1))), so this is the arc-sine index without the
-  // arc sine); s at or above the surface level takes the top level.
-  const auto above = std::upper_bound(g.level_height.begin(), g.level_height.end(), s);
-  const std::size_t l1 = above == g.level_height.begin()
-                             ? 0
-                             : static_cast<std::size_t>(above - g.level_height.begin()) - 1;
+  // The level cell holding s: the last level at or below it (level 0, the
+  // bed, is at 0 <= s), found by halving without branches, as the query
+  // heights come in no order; s at or above the surface takes the top level.
+  // The levels are h sin(l pi / (2 (nz - 1))): this is the arc-sine index
+  // without the arc sine.
+  const double* level = g.level_height.data();
+  for (std::size_t n = g.level_height.size(); n > 1;) {
+    const std::size_t half = n / 2;
+    level = level[half] <= s ? level + half : level;
+    n -= half;
+  }
+  const std::size_t l1 = static_cast<std::size_t>(level - g.level_height.data());
   const std::size_t l2 = std::min<std::size_t>(l1 + 1, static_cast<std::size_t>(g.nz) - 1);
   const double z_r = s - g.level_height[l1];
   const double dz = std::max(g.level_height[l2] - g.level_height[l1], kMinimumCell);
-  const TwoPointWeights depth = two_point_weights(z_r, 0.0, dz);
+  const TwoPointWeights depth = cell_weights(z_r, dz);
 
   double at_time[2][kValues];
   const std::size_t times[2] = {p.i1, p.i2};

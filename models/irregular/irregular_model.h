@@ -92,6 +92,10 @@ struct PregenGrid {
   double t_x = 0.0;          // x_range / c_g (s)
   double c_g = 0.0;          // group velocity of the dominant component (m/s)
   std::vector<double> level_height;  // s_l above the bed, l = 0 .. nz-1
+  // Reciprocals for the look-up: of c_g, of dt_grid, and of the height of
+  // the level cell above s_l (at least 1e-07 m).
+  double inverse_c_g = 0.0, inverse_dt = 0.0;
+  std::vector<double> inverse_level_cell;
   std::vector<double> eta;           // [i * ny + j]
   std::vector<double> kinematics;    // 7 values u, v, w, ax, ay, az, p at [((i * ny + j) * nz + l) * 7]
   // Scratch of the look-up: the last located query, so that the kinematics

@@ -146,6 +146,15 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
   g.level_height.resize(static_cast<std::size_t>(g.nz));
   for (std::int32_t l = 0; l < g.nz; ++l)
     g.level_height[static_cast<std::size_t>(l)] = h * std::sin(l * kPi / (2.0 * (g.nz - 1)));
+  // 1 / the height of the cell above each level; the top level's cell is the
+  // floor height, as is any thinner one.
+  g.inverse_level_cell.resize(g.level_height.size());
+  for (std::size_t l = 0; l < g.level_height.size(); ++l) {
+    const std::size_t above = std::min(l + 1, g.level_height.size() - 1);
+    g.inverse_level_cell[l] = 1.0 / std::max(g.level_height[above] - g.level_height[l], kMinimumCell);
+  }
+  g.inverse_c_g = 1.0 / g.c_g;
+  g.inverse_dt = 1.0 / g.dt_grid;
   try {
     g.eta.assign(static_cast<std::size_t>(g.nt) * static_cast<std::size_t>(g.ny), 0.0);
     g.kinematics.assign(static_cast<std::size_t>(values) - g.eta.size(), 0.0);
@@ -164,14 +173,16 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
 
 GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
   GridPoint p;
-  const double tau = t - x / g.c_g - g.t_first + kTimeNudge;
-  // One cell index serves both nodes and the remainder: the nodes are
-  // consecutive (clamped apart), and tau_r = tau - dt floor(tau / dt).
-  const double cell = std::floor(tau / g.dt_grid);
+  // Reciprocals rather than divisions: the look-up is one chain of dependent
+  // operations, and a division is its longest link. One cell index serves
+  // both nodes and the remainder: the nodes are consecutive (clamped apart).
+  const double tau = t - x * g.inverse_c_g - g.t_first + kTimeNudge;
+  const double cell = std::floor(tau * g.inverse_dt);
   p.i1 = clamp_index(cell + 1.0, g.nt);
   p.i2 = clamp_index(cell + 2.0, g.nt);
   p.tau_r = tau - g.dt_grid * cell;
-  p.time = cell_weights(p.tau_r, g.dt_grid);
+  const double w2 = p.tau_r * g.inverse_dt;
+  p.time = TwoPointWeights{1.0 - w2, w2};
   if (g.ny > 1) {
     p.j1 = clamp_index(std::floor(y / g.dy + (g.ny - 1) * 0.5 + 1.0), g.ny);
     p.j2 = std::min<std::size_t>(p.j1 + 1, static_cast<std::size_t>(g.ny) - 1);
@@ -217,9 +228,8 @@ void grid_kinematics(const PregenGrid& g, const GridPoint& p, double s, double* 
   }
   const std::size_t l1 = static_cast<std::size_t>(level - g.level_height.data());
   const std::size_t l2 = std::min<std::size_t>(l1 + 1, static_cast<std::size_t>(g.nz) - 1);
-  const double z_r = s - g.level_height[l1];
-  const double dz = std::max(g.level_height[l2] - g.level_height[l1], kMinimumCell);
-  const TwoPointWeights depth = cell_weights(z_r, dz);
+  const double w2 = (s - g.level_height[l1]) * g.inverse_level_cell[l1];
+  const TwoPointWeights depth{1.0 - w2, w2};
 
   double at_time[2][kValues];
   const std::size_t times[2] = {p.i1, p.i2};

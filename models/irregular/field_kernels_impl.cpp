@@ -1,22 +1,25 @@
 // The vector kernels of the linear field. This one source is compiled once
 // per instruction set (see CMakeLists.txt): for the x86 baseline, SSE2 with
 // two doubles per vector; with -mavx2 -mfma, four doubles per vector and
-// fused multiply-adds; with AVX-512 (F and DQ), eight. The compiler flags alone decide the width; the
-// namespace carries the path's name so that both builds link side by side.
+// fused multiply-adds; with AVX-512 (F and DQ), eight. The compiler flags
+// alone decide the width; the namespace carries the path's name so that the
+// builds link side by side.
 //
 // Nothing here branches per component. sin, cos and exp are our own, written
 // in + - * / (and fma on the FMA paths) on whole vectors: the results are
 // the same bits wherever the path runs (Linux, the Windows DLL).
 //
 // Sine and cosine: the reduction and polynomials of numerics/sine_cosine.h,
-// good to an ulp or so for |x| < 2^19 pi (about 1.6e6 rad). A phase beyond that
-// (or not finite) is recomputed after the loop by the scalar routine.
+// good to an ulp or so for |x| < 2^19 pi (about 1.6e6 rad). When a bound on
+// the phases of a query allows one beyond that (or not finite), those phases
+// are recomputed after the loop by the scalar routine.
 //
 // Exponential, for arguments in [-inf, small positive]: x = n ln2 + r,
 // |r| <= ln2/2, ln2 in two parts (n L1 exact for |n| < 2^11), Taylor series
 // to r^13 (truncation below 4e-18 relative), scaled by 2^n built in the
-// exponent bits. Below -708 (where 2^n would leave the normal range) it
-// returns 0: a depth factor under 1e-307 is nothing against the others.
+// exponent bits. Below -708, where 2^n would leave the normal range, the
+// lanes are flagged and the caller takes 0: a depth factor under 1e-307 is
+// nothing against the others.
 
 #include <cmath>
 #include <cstdint>

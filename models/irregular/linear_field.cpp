@@ -100,7 +100,9 @@ void linear_field_kinematics(const IregModel& model, const LibraryState& state, 
   const double z_top = wheeler ? eta : 0.0;
   if (z > z_top || z < -h) return write_zeros(vel, acc, pdyn);
 
-  const double zs = wheeler ? (z + h) / (eta / h + 1.0) : z + h;
+  // Wheeler: zs = (z + h) / (eta / h + 1), written with one division (the
+  // look-up waits on it); eta + h > 0 here, since -h <= z <= eta.
+  const double zs = wheeler ? (z + h) * h / (eta + h) : z + h;
   if (grid) return grid_kinematics(*model.grid, *cell, zs, vel, acc, pdyn);
   // Options other than 0 and 1 are refused at input; were one to reach here,
   // it would get the still-water column.

@@ -78,7 +78,7 @@ inline Vi mask(Compared m) {
   return (Vi)m;
 }
 // mask lanes are all ones or all zeros
-inline Vd select(Vi lanes, Vd if_set, Vd if_clear) {
+[[maybe_unused]] inline Vd select(Vi lanes, Vd if_set, Vd if_clear) {
   return from_bits((lanes & bits(if_set)) | (~lanes & bits(if_clear)));
 }
 

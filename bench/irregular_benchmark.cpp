@@ -3,13 +3,15 @@
 //
 //   BM_Reference_Elevation/N   per point: sum of A sin(alpha), with cos and
 //                              sin of every direction recomputed per call.
-//   BM_Direct_Elevation/N      per point: the library's direct sum.
+//   BM_Direct_Elevation/N/P    per point: the library's direct sum on kernel
+//                              path P (1 SSE2, 2 AVX2 with FMA, 3 AVX-512),
+//                              forced.
 //   BM_Reference_Kinematics/N  per point, Wheeler stretching: the elevation as
 //                              above, then per component sin and cos of the
 //                              phase, cosh(k zs), sinh(k zs), sinh(kh),
 //                              cosh(kh), omega^2 and the direction's cosine
 //                              and sine, all recomputed at every call.
-//   BM_Direct_Kinematics/N     per point: the library's direct sum (elevation
+//   BM_Direct_Kinematics/N/P   per point: the library's direct sum (elevation
 //                              included, as the host's call does).
 //   BM_Grid_Lookup/N           per point: elevation and kinematics from the
 //                              default grid over a 600 s window.
@@ -19,7 +21,7 @@
 //                              keeps eta, A sin(alpha) and A cos(alpha) of
 //                              every component at every node, then sums the
 //                              kinematics component by component.
-//   BM_Grid_Build/N            the library's build of the same grid.
+//   BM_Grid_Build/N/P          the library's build of the same grid, path P.
 //   BM_Setup_Memory/N          the whole set-up of a three-hour sea (t_end =
 //                              10800 s, dt = 0.1 s) on the default grid, once:
 //                              peak and retained heap beside the tables the
@@ -61,6 +63,7 @@
 #include <unistd.h>
 
 #include "interface/library_state.h"
+#include "models/irregular/field_kernels.h"
 #include "models/irregular/irregular_model.h"
 #include "models/irregular/linear_field.h"
 #include "models/irregular/wave_field_grid.h"
@@ -379,6 +382,15 @@ std::unique_ptr<PregenGrid> fresh_grid(const PregenGrid& built) {
 // ---------------------------------------------------------------------------
 // Benchmarks.
 
+// Forces the kernel path of the benchmark's second argument; false (the run
+// skipped) when this processor cannot run it.
+bool force_path(benchmark::State& state) {
+  const auto path = static_cast<pelm::FieldPath>(state.range(1));
+  if (pelm::select_field_path(path)) return true;
+  state.SkipWithError("this processor cannot run the path");
+  return false;
+}
+
 void per_point(benchmark::State& state, std::int64_t components) {
   state.SetItemsProcessed(state.iterations());
   if (components > 0)
@@ -400,6 +412,7 @@ void BM_Reference_Elevation(benchmark::State& state) {
 }
 
 void BM_Direct_Elevation(benchmark::State& state) {
+  if (!force_path(state)) return;
   const IregModel& m = sea(static_cast<int>(state.range(0)), kWindow, false);
   LibraryState& s = lib();
   const auto& q = queries();
@@ -431,6 +444,7 @@ void BM_Reference_Kinematics(benchmark::State& state) {
 }
 
 void BM_Direct_Kinematics(benchmark::State& state) {
+  if (!force_path(state)) return;
   const IregModel& m = sea(static_cast<int>(state.range(0)), kWindow, false);
   LibraryState& s = lib();
   const auto& q = queries();
@@ -491,6 +505,7 @@ void BM_Reference_Grid_Build(benchmark::State& state) {
 }
 
 void BM_Grid_Build(benchmark::State& state) {
+  if (!force_path(state)) return;
   IregModel& m = sea(static_cast<int>(state.range(0)), kWindow, true);
   HeapUse heap;
   for (auto _ : state) {
@@ -508,6 +523,7 @@ void BM_Grid_Build(benchmark::State& state) {
 }
 
 void BM_Setup_Memory(benchmark::State& state) {
+  pelm::select_field_path(pelm::FieldPath::automatic);
   const int n = static_cast<int>(state.range(0));
   HeapUse heap;
   std::unique_ptr<IregModel> m;
@@ -534,13 +550,22 @@ void components_arg(benchmark::internal::Benchmark* b) {
   for (auto n : kComponentCounts) b->Arg(n);
 }
 
+constexpr std::int64_t kSse2 = static_cast<std::int64_t>(pelm::FieldPath::sse2);
+constexpr std::int64_t kAvx2 = static_cast<std::int64_t>(pelm::FieldPath::avx2);
+constexpr std::int64_t kAvx512 = static_cast<std::int64_t>(pelm::FieldPath::avx512);
+
+void components_and_paths(benchmark::internal::Benchmark* b) {
+  for (auto n : kComponentCounts)
+    for (auto path : {kSse2, kAvx2, kAvx512}) b->Args({n, path});
+}
+
 BENCHMARK(BM_Reference_Elevation)->Apply(components_arg);
-BENCHMARK(BM_Direct_Elevation)->Apply(components_arg);
+BENCHMARK(BM_Direct_Elevation)->Apply(components_and_paths);
 BENCHMARK(BM_Reference_Kinematics)->Apply(components_arg);
-BENCHMARK(BM_Direct_Kinematics)->Apply(components_arg);
+BENCHMARK(BM_Direct_Kinematics)->Apply(components_and_paths);
 BENCHMARK(BM_Grid_Lookup)->Apply(components_arg);
 BENCHMARK(BM_Reference_Grid_Build)->Apply(components_arg)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Grid_Build)->Apply(components_arg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Grid_Build)->Apply(components_and_paths)->Unit(benchmark::kMillisecond);
 // One set-up of a three-hour sea takes seconds: a single iteration.
 BENCHMARK(BM_Setup_Memory)->Apply(components_arg)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Grid_Lookup_3h)->Apply(components_arg);
@@ -653,11 +678,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 "file; medians when repeated):\n");
     for (auto n : kComponentCounts) {
       std::printf("  N = %lld\n", static_cast<long long>(n));
-      ratio("elevation per point", "BM_Reference_Elevation", "BM_Direct_Elevation", n, "ns");
-      ratio("kinematics per point", "BM_Reference_Kinematics", "BM_Direct_Kinematics", n, "ns");
-      ratio("grid build, 600 s window", "BM_Reference_Grid_Build", "BM_Grid_Build", n, "ms");
-      if (const Kept* lookup = find("BM_Grid_Lookup", n))
-        std::printf("    grid look-up per point (600 s grid): %.1f ns\n", lookup->time);
+      paths("elevation per point", "BM_Reference_Elevation", "BM_Direct_Elevation", n, "ns");
+      paths("kinematics per point", "BM_Reference_Kinematics", "BM_Direct_Kinematics", n, "ns");
+      paths("grid build, 600 s window", "BM_Reference_Grid_Build", "BM_Grid_Build", n, "ms");
+      const Kept* ref_eta = find("BM_Reference_Elevation", n);
+      const Kept* ref_kin = find("BM_Reference_Kinematics", n);
+      if (const Kept* lookup = find("BM_Grid_Lookup", n); lookup && ref_eta && ref_kin)
+        std::printf("    grid look-up per point (600 s grid): %.1f ns, straightforward elevation and "
+                    "kinematics / look-up = %.0f\n",
+                    lookup->time, (ref_eta->time + ref_kin->time) / lookup->time);
       if (const Kept* lookup = find("BM_Grid_Lookup_3h", n))
         std::printf("    grid look-up per point (3 h grid):   %.1f ns\n", lookup->time);
       if (const Kept* mem = find("BM_Setup_Memory", n))
@@ -691,13 +720,29 @@ class RatioReporter : public benchmark::ConsoleReporter {
     return it == k.counters.end() ? std::nan("") : it->second;
   }
 
-  void ratio(const char* what, const char* reference, const char* ours, std::int64_t n,
+  const Kept* find(const char* function, std::int64_t n, std::int64_t path) const {
+    const auto it = kept_.find(std::string(function) + "/" + std::to_string(n) + "/" + std::to_string(path));
+    return it == kept_.end() ? nullptr : &it->second;
+  }
+
+  // The reference, then each path: its time, per component where that is
+  // the unit, and its ratios to the reference and to the SSE2 path.
+  void paths(const char* what, const char* reference, const char* ours, std::int64_t n,
              const char* unit) const {
     const Kept* r = find(reference, n);
-    const Kept* o = find(ours, n);
-    if (r == nullptr || o == nullptr) return;
-    std::printf("    %-26s reference %10.1f %s, ours %10.1f %s, reference / ours = %5.2f\n", what,
-                r->time, unit, o->time, unit, r->time / o->time);
+    const Kept* sse2 = find(ours, n, kSse2);
+    if (r == nullptr || sse2 == nullptr) return;
+    std::printf("    %-26s reference %10.1f %s\n", what, r->time, unit);
+    for (auto [path, name] : {std::pair{kSse2, "sse2"}, std::pair{kAvx2, "avx2"}, std::pair{kAvx512, "avx512"}}) {
+      const Kept* o = find(ours, n, path);
+      if (o == nullptr) continue;
+      const bool per_component = std::string_view(unit) == "ns";
+      std::printf("      %-5s %10.1f %s%s", name, o->time, unit, per_component ? "" : "\n");
+      if (per_component) std::printf(" (%.2f ns per component)", o->time / static_cast<double>(n));
+      if (per_component) std::printf("\n");
+      std::printf("            reference / %s = %6.2f, sse2 / %s = %5.2f\n", name, r->time / o->time,
+                  name, sse2->time / o->time);
+    }
   }
 
   std::map<std::string, Kept> kept_;
@@ -750,6 +795,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "The straightforward code and the library disagree: no timing.\n");
       status = 1;
     } else {
+      pelm::select_field_path(pelm::FieldPath::automatic);
+      std::printf("Kernel path chosen by the CPU check: %s\n",
+                  pelm::field_path_name(pelm::active_field_path()));
       RatioReporter reporter;
       benchmark::RunSpecifiedBenchmarks(&reporter);
       reporter.print_summary();

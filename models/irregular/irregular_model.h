@@ -14,10 +14,13 @@
 // dynamic pressure excludes the hydrostatic part.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include "numerics/interpolation.h"
 
 namespace pelm {
 
@@ -40,14 +43,38 @@ struct WaveComponent {
 //   cosh(k zs)/cosh(k h) = (Q + M)/(1 + r^2),
 // Q = exp(k (zs - h)), M = exp(-k (zs + h)) = r^2 / Q, both in [0, 1] for
 // 0 <= zs <= h, so that short waves in deep water give 0 rather than inf/inf.
+//
+// The arrays are padded to a multiple of kFieldPadding entries with
+// components of zero amplitude, so that the vector kernels run whole vectors.
+constexpr std::size_t kFieldPadding = 8;
 struct LinearFieldArrays {
+  std::size_t count = 0;   // components
+  std::size_t padded = 0;  // entries of every array, count rounded up
   std::vector<double> amplitude, omega, phase, k, cos_dir, sin_dir;
   std::vector<double> r_squared;            // exp(-2 k h)
   std::vector<double> velocity_factor;      // omega A / (1 - r^2)
   std::vector<double> acceleration_factor;  // omega^2 A / (1 - r^2)
   std::vector<double> pressure_factor;      // rho g A / (1 + r^2)
-  // Scratch of one kinematics call: sin and cos of every component's phase.
+  // Largest |omega|, |k| and |phi|: a bound on the phases of a query.
+  double omega_max = 0.0, k_max = 0.0, phase_max = 0.0;
+  // Scratch of the evaluation: sin and cos of every component's phase at the
+  // last (t, x, y) evaluated by `scratch_kernels`, and the elevation there,
+  // reused when the kinematics follow the elevation at the same time and
+  // place.
   mutable std::vector<double> scratch_sin, scratch_cos;
+  mutable double scratch_t = 0.0, scratch_x = 0.0, scratch_y = 0.0, scratch_eta = 0.0;
+  mutable const void* scratch_kernels = nullptr;  // null: nothing kept
+};
+
+// Where a query at time t and (x, y) falls in the grid: its time cell after
+// the shift by x / c_g and its lateral cell, with their interpolation weights.
+struct GridPoint {
+  std::size_t i1 = 0, i2 = 0;  // time nodes, clamped to the grid
+  double tau_r = 0.0;          // time within the cell (s)
+  TwoPointWeights time;
+  std::size_t j1 = 0, j2 = 0;  // lateral stations, clamped
+  double y_r = 0.0;            // position from station j1 (m)
+  TwoPointWeights lateral;
 };
 
 // Grid of the precomputed field: time x lateral station x depth level, along
@@ -65,8 +92,17 @@ struct PregenGrid {
   double t_x = 0.0;          // x_range / c_g (s)
   double c_g = 0.0;          // group velocity of the dominant component (m/s)
   std::vector<double> level_height;  // s_l above the bed, l = 0 .. nz-1
+  // Reciprocals for the look-up: of c_g, of dt_grid, and of the height of
+  // the level cell above s_l (at least 1e-07 m).
+  double inverse_c_g = 0.0, inverse_dt = 0.0;
+  std::vector<double> inverse_level_cell;
   std::vector<double> eta;           // [i * ny + j]
   std::vector<double> kinematics;    // 7 values u, v, w, ax, ay, az, p at [((i * ny + j) * nz + l) * 7]
+  // Scratch of the look-up: the last located query, so that the kinematics
+  // at the time and place of the elevation just asked for locate nothing.
+  mutable bool located = false;
+  mutable double located_t = 0.0, located_x = 0.0, located_y = 0.0;
+  mutable GridPoint located_point;
 };
 
 struct IregModel {

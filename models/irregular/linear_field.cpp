@@ -1,59 +1,27 @@
 #include "models/irregular/linear_field.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "interface/library_state.h"
+#include "models/irregular/field_kernels.h"
 #include "models/irregular/wave_field_grid.h"
-#include "numerics/sine_cosine.h"
 
 namespace pelm {
 namespace {
 
-double phase_of(const LinearFieldArrays& f, std::size_t i, double t, double x, double y) {
-  return f.omega[i] * t - f.k[i] * (x * f.cos_dir[i] + y * f.sin_dir[i]) + f.phase[i];
-}
-
-// Elevation by direct summation, keeping sin and cos of every phase for the
-// kinematics that follow at the same point.
-double direct_elevation_keeping_phases(const LinearFieldArrays& f, double t, double x, double y) {
-  double eta = 0.0;
-  for (std::size_t i = 0; i < f.amplitude.size(); ++i) {
-    sine_cosine(phase_of(f, i, t, x, y), f.scratch_sin[i], f.scratch_cos[i]);
-    eta += f.amplitude[i] * f.scratch_sin[i];
+// sin and cos of every phase at (t, x, y) in the scratch, and the elevation
+// there; computed again only when the time, the place or the kernels changed.
+double phases_in_scratch(const LinearFieldArrays& f, double t, double x, double y) {
+  const FieldKernels& kernels = field_kernels();
+  if (f.scratch_kernels != &kernels || f.scratch_t != t || f.scratch_x != x || f.scratch_y != y) {
+    f.scratch_eta = kernels.phases(f, t, x, y, f.scratch_sin.data(), f.scratch_cos.data());
+    f.scratch_kernels = &kernels;
+    f.scratch_t = t;
+    f.scratch_x = x;
+    f.scratch_y = y;
   }
-  return eta;
-}
-
-// Sums the kinematics at stretched height zs from the phases in the scratch.
-void direct_kinematics(const LinearFieldArrays& f, double h, double zs, double* vel, double* acc,
-                       double& pdyn) {
-  const double below_surface = zs - h;  // <= 0
-  double u = 0.0, v = 0.0, w = 0.0, ax = 0.0, ay = 0.0, az = 0.0, p = 0.0;
-  for (std::size_t i = 0; i < f.amplitude.size(); ++i) {
-    const double q = std::exp(f.k[i] * below_surface);
-    // M <= Q: where Q underflows, so has M.
-    const double m = q > 0.0 ? f.r_squared[i] / q : 0.0;
-    const double cz = q + m;
-    const double sz = q - m;
-    const double s = f.scratch_sin[i];
-    const double c = f.scratch_cos[i];
-    const double uh = f.velocity_factor[i] * cz * s;
-    u += uh * f.cos_dir[i];
-    v += uh * f.sin_dir[i];
-    w += f.velocity_factor[i] * sz * c;
-    const double ah = f.acceleration_factor[i] * cz * c;
-    ax += ah * f.cos_dir[i];
-    ay += ah * f.sin_dir[i];
-    az -= f.acceleration_factor[i] * sz * s;
-    p += f.pressure_factor[i] * cz * s;
-  }
-  vel[0] = u;
-  vel[1] = v;
-  vel[2] = w;
-  acc[0] = ax;
-  acc[1] = ay;
-  acc[2] = az;
-  pdyn = p;
+  return f.scratch_eta;
 }
 
 void write_zeros(double* vel, double* acc, double& pdyn) {
@@ -72,13 +40,18 @@ DepthFactors depth_factors(double k, double h, double zs) {
 }
 
 void prepare_linear_field(IregModel& model, double h) {
+  field_kernels();  // the processor check, once, at set-up
   LinearFieldArrays& f = model.field;
   f = LinearFieldArrays();
   const std::size_t n = model.components.size();
+  f.count = n;
+  f.padded = (n + kFieldPadding - 1) / kFieldPadding * kFieldPadding;
+  // The padding: components of zero amplitude, wave number and frequency,
+  // whose every term is an exact 0.
   for (auto* array : {&f.amplitude, &f.omega, &f.phase, &f.k, &f.cos_dir, &f.sin_dir, &f.r_squared,
                       &f.velocity_factor, &f.acceleration_factor, &f.pressure_factor,
                       &f.scratch_sin, &f.scratch_cos})
-    array->resize(n);
+    array->assign(f.padded, 0.0);
   for (std::size_t i = 0; i < n; ++i) {
     const WaveComponent& c = model.components[i];
     f.amplitude[i] = c.amplitude;
@@ -93,20 +66,20 @@ void prepare_linear_field(IregModel& model, double h) {
     f.velocity_factor[i] = c.omega * c.amplitude / one_minus_r2;
     f.acceleration_factor[i] = c.omega * c.omega * c.amplitude / one_minus_r2;
     f.pressure_factor[i] = LibraryState::density * LibraryState::gravity * c.amplitude / (1.0 + r2);
+    f.omega_max = std::max(f.omega_max, std::fabs(c.omega));
+    f.k_max = std::max(f.k_max, std::fabs(c.k));
+    f.phase_max = std::max(f.phase_max, std::fabs(c.phase));
   }
 }
 
 double direct_elevation(const LinearFieldArrays& f, double t, double x, double y) {
-  double eta = 0.0;
-  for (std::size_t i = 0; i < f.amplitude.size(); ++i)
-    eta += f.amplitude[i] * sine(phase_of(f, i, t, x, y));
-  return eta;
+  return phases_in_scratch(f, t, x, y);
 }
 
 void linear_field_elevation(const double* pos, const IregModel& model, const LibraryState& state,
                             double& eta) {
   if (model.precompute)
-    eta = grid_elevation(*model.grid, locate_in_grid(*model.grid, state.time, pos[0], pos[1]));
+    eta = grid_elevation(*model.grid, locate_in_grid_cached(*model.grid, state.time, pos[0], pos[1]));
   else
     eta = direct_elevation(model.field, state.time, pos[0], pos[1]);
 }
@@ -121,18 +94,29 @@ void linear_field_kinematics(const IregModel& model, const LibraryState& state, 
 
   // The surface level of the water column: the still-water level without
   // stretching, the instantaneous surface with it.
-  GridPoint cell;
-  if (grid) cell = locate_in_grid(*model.grid, t, x, y);
+  const GridPoint* cell = grid ? &locate_in_grid_cached(*model.grid, t, x, y) : nullptr;
   double eta = 0.0;
-  if (wheeler)
-    eta = grid ? grid_elevation(*model.grid, cell) : direct_elevation_keeping_phases(model.field, t, x, y);
+  if (wheeler) eta = grid ? grid_elevation(*model.grid, *cell) : phases_in_scratch(model.field, t, x, y);
   const double z_top = wheeler ? eta : 0.0;
   if (z > z_top || z < -h) return write_zeros(vel, acc, pdyn);
 
-  const double zs = wheeler ? (z + h) / (eta / h + 1.0) : z + h;
-  if (grid) return grid_kinematics(*model.grid, cell, h, zs, vel, acc, pdyn);
-  if (!wheeler) direct_elevation_keeping_phases(model.field, t, x, y);
-  direct_kinematics(model.field, h, zs, vel, acc, pdyn);
+  // Wheeler: zs = (z + h) / (eta / h + 1), written with one division (the
+  // look-up waits on it); eta + h > 0 here, since -h <= z <= eta.
+  const double zs = wheeler ? (z + h) * h / (eta + h) : z + h;
+  if (grid) return grid_kinematics(*model.grid, *cell, zs, vel, acc, pdyn);
+  // Options other than 0 and 1 are refused at input; were one to reach here,
+  // it would get the still-water column.
+  const LinearFieldArrays& f = model.field;
+  phases_in_scratch(f, t, x, y);
+  double out[7];
+  field_kernels().kinematics(f, f.scratch_sin.data(), f.scratch_cos.data(), zs - h, out);
+  vel[0] = out[0];
+  vel[1] = out[1];
+  vel[2] = out[2];
+  acc[0] = out[3];
+  acc[1] = out[4];
+  acc[2] = out[5];
+  pdyn = out[6];
 }
 
 }  // namespace pelm

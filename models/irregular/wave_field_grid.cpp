@@ -8,9 +8,9 @@
 #include <new>
 
 #include "interface/library_state.h"
+#include "models/irregular/field_kernels.h"
 #include "models/irregular/linear_field.h"
 #include "numerics/interpolation.h"
-#include "numerics/sine_cosine.h"
 #include "runtime/console.h"
 #include "runtime/memory_budget.h"
 
@@ -53,6 +53,12 @@ std::size_t clamp_index(double one_based, std::int32_t count) {
   return static_cast<std::size_t>(clamped) - 1;
 }
 
+// The two-point weights at x in the cell [0, width]: one division.
+TwoPointWeights cell_weights(double x, double width) {
+  const double w2 = x / width;
+  return TwoPointWeights{1.0 - w2, w2};
+}
+
 double station_y(const PregenGrid& g, std::size_t j) {
   return static_cast<double>(j) * g.dy - (g.ny - 1) * 0.5 * g.dy;
 }
@@ -61,70 +67,44 @@ const double* node_values(const PregenGrid& g, std::size_t i, std::size_t j, std
   return &g.kinematics[((i * static_cast<std::size_t>(g.ny) + j) * static_cast<std::size_t>(g.nz) + l) * kValues];
 }
 
-// Fills the tables. Per grid node the components are added in their order,
-// with the depth functions of every component at every level computed once.
+// Fills the tables. Per grid node the phases of every component are
+// evaluated once; the depth functions of every component at every level,
+// with the amplitude folded in, once for the whole build.
 void fill_tables(PregenGrid& g, const IregModel& model, double h) {
   const LinearFieldArrays& f = model.field;
-  const std::size_t n = f.amplitude.size();
+  const std::size_t n = f.padded;
   const std::size_t nz = static_cast<std::size_t>(g.nz);
   const std::size_t ny = static_cast<std::size_t>(g.ny);
+  const FieldKernels& kernels = field_kernels();
 
-  // Per level l and component c: omega cosh/sinh, omega sinh/sinh,
-  // omega^2 cosh/sinh, omega^2 sinh/sinh and rho g cosh/cosh, at [l * n + c].
-  std::vector<double> fu(nz * n), fw(nz * n), fa(nz * n), faz(nz * n), fp(nz * n);
+  // Per level l and component c at [l * n + c]: omega A cosh/sinh,
+  // omega A sinh/sinh, omega^2 A cosh/sinh, omega^2 A sinh/sinh and
+  // rho g A cosh/cosh; 0 in the padding.
+  std::vector<double> fu(nz * n, 0.0), fw(nz * n, 0.0), fa(nz * n, 0.0), faz(nz * n, 0.0),
+      fp(nz * n, 0.0);
   for (std::size_t l = 0; l < nz; ++l) {
-    for (std::size_t c = 0; c < n; ++c) {
+    for (std::size_t c = 0; c < f.count; ++c) {
       const DepthFactors d = depth_factors(f.k[c], h, g.level_height[l]);
-      const double w = f.omega[c];
-      fu[l * n + c] = w * d.cosh_over_sinh;
-      fw[l * n + c] = w * d.sinh_over_sinh;
-      fa[l * n + c] = w * w * d.cosh_over_sinh;
-      faz[l * n + c] = w * w * d.sinh_over_sinh;
-      fp[l * n + c] = LibraryState::density * LibraryState::gravity * d.cosh_over_cosh;
+      const double wa = f.omega[c] * f.amplitude[c];
+      const double wwa = f.omega[c] * wa;
+      fu[l * n + c] = wa * d.cosh_over_sinh;
+      fw[l * n + c] = wa * d.sinh_over_sinh;
+      fa[l * n + c] = wwa * d.cosh_over_sinh;
+      faz[l * n + c] = wwa * d.sinh_over_sinh;
+      fp[l * n + c] = LibraryState::density * LibraryState::gravity * f.amplitude[c] * d.cosh_over_cosh;
     }
   }
 
-  std::vector<double> a_sin(n), a_cos(n);
+  std::vector<double> sin_alpha(n), cos_alpha(n);
   for (std::size_t j = 0; j < ny; ++j) {
     const double y = station_y(g, j);
     for (std::size_t i = 0; i < static_cast<std::size_t>(g.nt); ++i) {
       const double t = g.t_first + static_cast<double>(i) * g.dt_grid;
-      double eta = 0.0;
-      for (std::size_t c = 0; c < n; ++c) {
-        const double alpha = t * f.omega[c] - f.k[c] * (y * f.sin_dir[c]) + f.phase[c];
-        double sin_alpha = 0.0, cos_alpha = 0.0;
-        sine_cosine(alpha, sin_alpha, cos_alpha);
-        a_sin[c] = f.amplitude[c] * sin_alpha;
-        a_cos[c] = f.amplitude[c] * cos_alpha;
-        eta += a_sin[c];
-      }
-      g.eta[i * ny + j] = eta;
+      g.eta[i * ny + j] = kernels.phases(f, t, 0.0, y, sin_alpha.data(), cos_alpha.data());
       for (std::size_t l = 0; l < nz; ++l) {
-        const double* lu = &fu[l * n];
-        const double* lw = &fw[l * n];
-        const double* la = &fa[l * n];
-        const double* laz = &faz[l * n];
-        const double* lp = &fp[l * n];
-        double u = 0.0, v = 0.0, w = 0.0, ax = 0.0, ay = 0.0, az = 0.0, p = 0.0;
-        for (std::size_t c = 0; c < n; ++c) {
-          const double uh = lu[c] * a_sin[c];
-          u += uh * f.cos_dir[c];
-          v += uh * f.sin_dir[c];
-          w += lw[c] * a_cos[c];
-          const double ah = la[c] * a_cos[c];
-          ax += ah * f.cos_dir[c];
-          ay += ah * f.sin_dir[c];
-          az -= laz[c] * a_sin[c];
-          p += lp[c] * a_sin[c];
-        }
-        double* out = &g.kinematics[((i * ny + j) * nz + l) * kValues];
-        out[0] = u;
-        out[1] = v;
-        out[2] = w;
-        out[3] = ax;
-        out[4] = ay;
-        out[5] = az;
-        out[6] = p;
+        const LevelFactors level{&fu[l * n], &fw[l * n], &fa[l * n], &faz[l * n], &fp[l * n]};
+        kernels.level_sums(f, sin_alpha.data(), cos_alpha.data(), level,
+                           &g.kinematics[((i * ny + j) * nz + l) * kValues]);
       }
     }
   }
@@ -172,6 +152,15 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
   g.level_height.resize(static_cast<std::size_t>(g.nz));
   for (std::int32_t l = 0; l < g.nz; ++l)
     g.level_height[static_cast<std::size_t>(l)] = h * std::sin(l * kPi / (2.0 * (g.nz - 1)));
+  // 1 / the height of the cell above each level; the top level's cell is the
+  // floor height, as is any thinner one.
+  g.inverse_level_cell.resize(g.level_height.size());
+  for (std::size_t l = 0; l < g.level_height.size(); ++l) {
+    const std::size_t above = std::min(l + 1, g.level_height.size() - 1);
+    g.inverse_level_cell[l] = 1.0 / std::max(g.level_height[above] - g.level_height[l], kMinimumCell);
+  }
+  g.inverse_c_g = 1.0 / g.c_g;
+  g.inverse_dt = 1.0 / g.dt_grid;
   try {
     g.eta.assign(static_cast<std::size_t>(g.nt) * static_cast<std::size_t>(g.ny), 0.0);
     g.kinematics.assign(static_cast<std::size_t>(values) - g.eta.size(), 0.0);
@@ -181,6 +170,7 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
     return refuse("not enough memory for the precomputed wave field, megabytes:",
                   values * sizeof(double) / 1048576.0);
   }
+  g.located = false;
   fill_tables(g, model, h);
   state.time = 0.0;
   write_line("In Pelm_dll, calculating wave field - done");
@@ -189,18 +179,34 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
 
 GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
   GridPoint p;
-  const double tau = t - x / g.c_g - g.t_first + kTimeNudge;
-  p.i1 = clamp_index(std::floor(tau / g.dt_grid) + 1.0, g.nt);
-  p.i2 = clamp_index(std::floor((tau + g.dt_grid) / g.dt_grid) + 1.0, g.nt);
-  p.tau_r = cell_remainder(tau, 0.0, g.dt_grid);
-  p.time = two_point_weights(p.tau_r, 0.0, g.dt_grid);
+  // Reciprocals rather than divisions: the look-up is one chain of dependent
+  // operations, and a division is its longest link. One cell index serves
+  // both nodes and the remainder: the nodes are consecutive (clamped apart).
+  const double tau = t - x * g.inverse_c_g - g.t_first + kTimeNudge;
+  const double cell = std::floor(tau * g.inverse_dt);
+  p.i1 = clamp_index(cell + 1.0, g.nt);
+  p.i2 = clamp_index(cell + 2.0, g.nt);
+  p.tau_r = tau - g.dt_grid * cell;
+  const double w2 = p.tau_r * g.inverse_dt;
+  p.time = TwoPointWeights{1.0 - w2, w2};
   if (g.ny > 1) {
     p.j1 = clamp_index(std::floor(y / g.dy + (g.ny - 1) * 0.5 + 1.0), g.ny);
     p.j2 = std::min<std::size_t>(p.j1 + 1, static_cast<std::size_t>(g.ny) - 1);
     p.y_r = y - station_y(g, p.j1);
-    p.lateral = two_point_weights(p.y_r, 0.0, g.dy);
+    p.lateral = cell_weights(p.y_r, g.dy);
   }
   return p;
+}
+
+const GridPoint& locate_in_grid_cached(const PregenGrid& g, double t, double x, double y) {
+  if (!g.located || g.located_t != t || g.located_x != x || g.located_y != y) {
+    g.located_point = locate_in_grid(g, t, x, y);
+    g.located = true;
+    g.located_t = t;
+    g.located_x = x;
+    g.located_y = y;
+  }
+  return g.located_point;
 }
 
 double grid_elevation(const PregenGrid& g, const GridPoint& p) {
@@ -213,14 +219,23 @@ double grid_elevation(const PregenGrid& g, const GridPoint& p) {
 
 // All seven values (velocity, acceleration, pressure) are interpolated with
 // the same weights per axis: laterally, then in depth, then in time.
-void grid_kinematics(const PregenGrid& g, const GridPoint& p, double h, double s, double* vel,
+void grid_kinematics(const PregenGrid& g, const GridPoint& p, double s, double* vel,
                      double* acc, double& pdyn) {
-  const std::size_t l1 = clamp_index(
-      std::floor(1.0 + 2.0 * (g.nz - 1) * std::asin(std::min(s / h, 1.0)) / kPi), g.nz);
+  // The level cell holding s: the last level at or below it (level 0, the
+  // bed, is at 0 <= s), found by halving without branches, as the query
+  // heights come in no order; s at or above the surface takes the top level.
+  // The levels are h sin(l pi / (2 (nz - 1))): this is the arc-sine index
+  // without the arc sine.
+  const double* level = g.level_height.data();
+  for (std::size_t n = g.level_height.size(); n > 1;) {
+    const std::size_t half = n / 2;
+    level = level[half] <= s ? level + half : level;
+    n -= half;
+  }
+  const std::size_t l1 = static_cast<std::size_t>(level - g.level_height.data());
   const std::size_t l2 = std::min<std::size_t>(l1 + 1, static_cast<std::size_t>(g.nz) - 1);
-  const double z_r = s - g.level_height[l1];
-  const double dz = std::max(g.level_height[l2] - g.level_height[l1], kMinimumCell);
-  const TwoPointWeights depth = two_point_weights(z_r, 0.0, dz);
+  const double w2 = (s - g.level_height[l1]) * g.inverse_level_cell[l1];
+  const TwoPointWeights depth{1.0 - w2, w2};
 
   double at_time[2][kValues];
   const std::size_t times[2] = {p.i1, p.i2};

@@ -25,24 +25,17 @@ struct LibraryState;
 bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start, double t_end,
                            double omega_max);
 
-// Where a query at time t and (x, y) falls in the grid: its time cell after
-// the shift by x / c_g and its lateral cell, with their interpolation weights.
-struct GridPoint {
-  std::size_t i1 = 0, i2 = 0;  // time nodes, clamped to the grid
-  double tau_r = 0.0;          // time within the cell (s)
-  TwoPointWeights time;
-  std::size_t j1 = 0, j2 = 0;  // lateral stations, clamped
-  double y_r = 0.0;            // position from station j1 (m)
-  TwoPointWeights lateral;
-};
+// Where a query at time t and (x, y) falls in the grid. The cached form
+// returns the point of the previous call when t, x and y are the same.
 GridPoint locate_in_grid(const PregenGrid& grid, double t, double x, double y);
+const GridPoint& locate_in_grid_cached(const PregenGrid& grid, double t, double x, double y);
 
 // Elevation at a located point.
 double grid_elevation(const PregenGrid& grid, const GridPoint& point);
 
 // Kinematics at a located point and stretched height s above the bed
 // (0 <= s <= h); the caller has rejected points outside the water.
-void grid_kinematics(const PregenGrid& grid, const GridPoint& point, double h, double s,
+void grid_kinematics(const PregenGrid& grid, const GridPoint& point, double s,
                      double* vel, double* acc, double& pdyn);
 
 }  // namespace pelm

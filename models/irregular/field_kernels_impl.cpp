@@ -1,0 +1,293 @@
+// The vector kernels of the linear field. This one source is compiled once
+// per instruction set (see CMakeLists.txt): for the x86 baseline, SSE2 with
+// two doubles per vector; with -mavx2 -mfma, four doubles per vector and
+// fused multiply-adds; with AVX-512 (F and DQ), eight. The compiler flags
+// alone decide the width; the namespace carries the path's name so that the
+// builds link side by side.
+//
+// Nothing here branches per component. sin, cos and exp are our own, written
+// in + - * / (and fma on the FMA paths) on whole vectors: the results are
+// the same bits wherever the path runs (Linux, the Windows DLL).
+//
+// Sine and cosine: the reduction and polynomials of numerics/sine_cosine.h,
+// good to an ulp or so for |x| < 2^19 pi (about 1.6e6 rad). When a bound on
+// the phases of a query allows one beyond that (or not finite), those phases
+// are recomputed after the loop by the scalar routine.
+//
+// Exponential, for arguments in [-inf, small positive]: x = n ln2 + r,
+// |r| <= ln2/2, ln2 in two parts (n L1 exact for |n| < 2^11), Taylor series
+// to r^13 (truncation below 4e-18 relative), scaled by 2^n built in the
+// exponent bits. Below -708, where 2^n would leave the normal range, the
+// lanes are flagged and the caller takes 0: a depth factor under 1e-307 is
+// nothing against the others.
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "models/irregular/field_kernels.h"
+#include "numerics/sine_cosine.h"
+
+#include <immintrin.h>
+
+#if defined(__AVX512F__) && defined(__AVX512DQ__) && defined(__FMA__)
+#define PELM_KERNEL_NAMESPACE field_kernels_avx512
+#define PELM_KERNEL_NAME "avx512"
+#define PELM_VECTOR_BYTES 64
+#elif defined(__AVX2__) && defined(__FMA__)
+#define PELM_KERNEL_NAMESPACE field_kernels_avx2
+#define PELM_KERNEL_NAME "avx2"
+#define PELM_VECTOR_BYTES 32
+#else
+#define PELM_KERNEL_NAMESPACE field_kernels_sse2
+#define PELM_KERNEL_NAME "sse2"
+#define PELM_VECTOR_BYTES 16
+#endif
+
+namespace pelm::PELM_KERNEL_NAMESPACE {
+namespace {
+
+typedef double Vd __attribute__((vector_size(PELM_VECTOR_BYTES)));
+// Bit patterns and lane masks (all ones or all zeros), unsigned so that the
+// shifts and wrap-around are defined.
+typedef std::uint64_t Vi __attribute__((vector_size(PELM_VECTOR_BYTES)));
+constexpr std::size_t kLanes = PELM_VECTOR_BYTES / sizeof(double);
+static_assert(kFieldPadding % kLanes == 0, "the padding must hold whole vectors");
+
+inline Vd splat(double s) {
+  Vd v;
+  for (std::size_t i = 0; i < kLanes; ++i) v[i] = s;
+  return v;
+}
+inline Vi splat_int(std::uint64_t s) {
+  Vi v;
+  for (std::size_t i = 0; i < kLanes; ++i) v[i] = s;
+  return v;
+}
+inline Vd load(const double* p) {
+  Vd v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+inline void store(double* p, Vd v) { std::memcpy(p, &v, sizeof v); }
+inline Vi bits(Vd v) { return (Vi)v; }
+inline Vd from_bits(Vi v) { return (Vd)v; }
+// The comparisons give signed lanes of all ones or zeros.
+template <typename Compared>
+inline Vi mask(Compared m) {
+  return (Vi)m;
+}
+// mask lanes are all ones or all zeros
+[[maybe_unused]] inline Vd select(Vi lanes, Vd if_set, Vd if_clear) {
+  return from_bits((lanes & bits(if_set)) | (~lanes & bits(if_clear)));
+}
+
+// if_set where the lane's sign bit is set, if_clear elsewhere.
+inline Vd select_by_sign(Vi lanes, Vd if_set, Vd if_clear) {
+#if PELM_VECTOR_BYTES == 64
+  return (Vd)_mm512_mask_blend_pd(_mm512_movepi64_mask((__m512i)lanes), (__m512d)if_clear, (__m512d)if_set);
+#elif defined(__AVX__)
+  return (Vd)_mm256_blendv_pd((__m256d)if_clear, (__m256d)if_set, (__m256d)lanes);
+#else
+  return select(-(lanes >> 63), if_set, if_clear);
+#endif
+}
+
+// a b + c, fused on the FMA path.
+inline Vd max(Vd a, Vd b) {
+#if PELM_VECTOR_BYTES == 64
+  // (_mm512_max_pd trips GCC 12's uninitialised-value warning.)
+  return select(mask(a < b), b, a);
+#elif defined(__AVX__)
+  return (Vd)_mm256_max_pd((__m256d)a, (__m256d)b);
+#else
+  return (Vd)_mm_max_pd((__m128d)a, (__m128d)b);
+#endif
+}
+
+inline Vd mul_add(Vd a, Vd b, Vd c) {
+#if PELM_VECTOR_BYTES == 64
+  return (Vd)_mm512_fmadd_pd((__m512d)a, (__m512d)b, (__m512d)c);
+#elif defined(__FMA__)
+  return (Vd)_mm256_fmadd_pd((__m256d)a, (__m256d)b, (__m256d)c);
+#else
+  return a * b + c;
+#endif
+}
+
+// Lanes added in a fixed order.
+inline double lane_sum(Vd v) {
+  double s = v[0];
+  for (std::size_t i = 1; i < kLanes; ++i) s += v[i];
+  return s;
+}
+
+// sin and cos of x for |x| < kReductionLimit, within an ulp or so of the
+// exact values: the reduction and polynomials of the scalar sine_cosine,
+// with the reduced argument carried as one double. n kP1 and n kP2 are exact
+// (33-bit pieces of pi/2, |n| < 2^20) and so is x - n kP1; the two later
+// steps round once each, far below an ulp of the result.
+inline void sin_cos(Vd x, Vd& s, Vd& c) {
+  using namespace sine_cosine_detail;
+  const Vd shifted = mul_add(x, splat(kTwoOverPi), splat(kRoundingShift));
+  const Vd n = shifted - splat(kRoundingShift);
+  const Vd hi = mul_add(-n, splat(kP3), mul_add(-n, splat(kP2), mul_add(-n, splat(kP1), x)));
+
+  const Vd z = hi * hi;
+  Vd p = mul_add(z, splat(kS17), splat(kS15));
+  p = mul_add(z, p, splat(kS13));
+  p = mul_add(z, p, splat(kS11));
+  p = mul_add(z, p, splat(kS9));
+  p = mul_add(z, p, splat(kS7));
+  p = mul_add(z, p, splat(kS5));
+  p = mul_add(z, p, splat(kS3));
+  Vd q = mul_add(z, splat(kC18), splat(kC16));
+  q = mul_add(z, q, splat(kC14));
+  q = mul_add(z, q, splat(kC12));
+  q = mul_add(z, q, splat(kC10));
+  q = mul_add(z, q, splat(kC8));
+  q = mul_add(z, q, splat(kC6));
+  q = mul_add(z, q, splat(kC4));
+  const Vd rs = mul_add(hi * z, p, hi);
+  const Vd rc = mul_add(z, mul_add(z, q, splat(-0.5)), splat(1.0));
+
+  // n mod 4 sits in the low bits of the shifted value (1.5 2^52 + n):
+  // quadrants 1 and 3 swap sine and cosine, 2 and 3 negate the sine, 1 and 2
+  // the cosine.
+  const Vi quadrant = bits(shifted);
+  const Vi swap = quadrant << 63;
+  const Vi sine_sign = (quadrant >> 1) << 63;
+  const Vi cosine_sign = ((quadrant + splat_int(1)) >> 1) << 63;
+  s = from_bits(bits(select_by_sign(swap, rc, rs)) ^ sine_sign);
+  c = from_bits(bits(select_by_sign(swap, rs, rc)) ^ cosine_sign);
+}
+
+constexpr double kLog2E = 0x1.71547652b82fep0;
+// ln 2 = kLn2High + kLn2Low, the high part with 11 trailing zero bits.
+constexpr double kLn2High = 0x1.62e42fefa3800p-1;
+constexpr double kLn2Low = 0x1.ef35793c76730p-45;
+constexpr double kExpLowest = -708.0;
+
+// exp(x) for x <= about 0 where x >= kExpLowest; where x < kExpLowest the
+// lanes of `underflow` are set and the value is that at kExpLowest.
+inline Vd exp_nonpositive(Vd x, Vi& underflow) {
+  underflow = mask(x < splat(kExpLowest));
+  x = max(x, splat(kExpLowest));
+  const Vd shifted = mul_add(x, splat(kLog2E), splat(sine_cosine_detail::kRoundingShift));
+  const Vd n = shifted - splat(sine_cosine_detail::kRoundingShift);
+  const Vd r = mul_add(-n, splat(kLn2Low), mul_add(-n, splat(kLn2High), x));
+  // 1/j! for j = 13 down to 2
+  Vd p = mul_add(r, splat(1.0 / 6227020800.0), splat(1.0 / 479001600.0));
+  p = mul_add(r, p, splat(1.0 / 39916800.0));
+  p = mul_add(r, p, splat(1.0 / 3628800.0));
+  p = mul_add(r, p, splat(1.0 / 362880.0));
+  p = mul_add(r, p, splat(1.0 / 40320.0));
+  p = mul_add(r, p, splat(1.0 / 5040.0));
+  p = mul_add(r, p, splat(1.0 / 720.0));
+  p = mul_add(r, p, splat(1.0 / 120.0));
+  p = mul_add(r, p, splat(1.0 / 24.0));
+  p = mul_add(r, p, splat(1.0 / 6.0));
+  p = mul_add(r, p, splat(0.5));
+  p = mul_add(r, p, splat(1.0));
+  p = mul_add(r, p, splat(1.0));
+  // n in the low bits of the shifted value; 2^n = (n + 1023) << 52.
+  const Vi n_bits = bits(shifted) - bits(splat(sine_cosine_detail::kRoundingShift));
+  return p * from_bits((n_bits + splat_int(1023)) << 52);
+}
+
+double phases(const LinearFieldArrays& f, double t, double x, double y, double* sin_out,
+              double* cos_out) {
+  const Vd vt = splat(t), vx = splat(x), vy = splat(y);
+  Vd eta = splat(0.0);
+  for (std::size_t i = 0; i < f.padded; i += kLanes) {
+    const Vd alpha = load(&f.omega[i]) * vt -
+                     load(&f.k[i]) * (vx * load(&f.cos_dir[i]) + vy * load(&f.sin_dir[i])) +
+                     load(&f.phase[i]);
+    Vd s, c;
+    sin_cos(alpha, s, c);
+    store(&sin_out[i], s);
+    store(&cos_out[i], c);
+    eta = mul_add(load(&f.amplitude[i]), s, eta);
+  }
+  // A bound on every |alpha| (the factor 2 covers its rounding) decides
+  // whether any phase may lie beyond the exact reduction: only for windows
+  // of days, or a query far away. Those phases again in scalar arithmetic,
+  // by the same formula, then the sum again in the same lane order.
+  const double bound = f.omega_max * std::fabs(t) + f.k_max * (std::fabs(x) + std::fabs(y)) + f.phase_max;
+  if (2.0 * bound < sine_cosine_detail::kReductionLimit) return lane_sum(eta);
+  for (std::size_t i = 0; i < f.padded; ++i) {
+    const double alpha = f.omega[i] * t - f.k[i] * (x * f.cos_dir[i] + y * f.sin_dir[i]) + f.phase[i];
+    if (!(std::fabs(alpha) < sine_cosine_detail::kReductionLimit))
+      sine_cosine(alpha, sin_out[i], cos_out[i]);
+  }
+  eta = splat(0.0);
+  for (std::size_t i = 0; i < f.padded; i += kLanes)
+    eta = mul_add(load(&f.amplitude[i]), load(&sin_out[i]), eta);
+  return lane_sum(eta);
+}
+
+void write_sums(const Vd (&sum)[7], double* out7) {
+  for (int q = 0; q < 7; ++q) out7[q] = lane_sum(sum[q]);
+}
+
+void kinematics(const LinearFieldArrays& f, const double* sin_a, const double* cos_a,
+                double below_surface, double* out7) {
+  const Vd below = splat(below_surface);
+  Vd sum[7];
+  for (Vd& v : sum) v = splat(0.0);
+  for (std::size_t i = 0; i < f.padded; i += kLanes) {
+    // Q = exp(k (zs - h)), M = r^2 / Q.
+    // Where Q underflows, M = r^2 / Q <= Q does too: both are 0 there.
+    Vi underflow;
+    const Vd q_kept = exp_nonpositive(load(&f.k[i]) * below, underflow);
+    const Vd q = from_bits(~underflow & bits(q_kept));
+    const Vd m = from_bits(~underflow & bits(load(&f.r_squared[i]) / q_kept));
+    const Vd cz = q + m;
+    const Vd sz = q - m;
+    const Vd s = load(&sin_a[i]);
+    const Vd c = load(&cos_a[i]);
+    const Vd cd = load(&f.cos_dir[i]);
+    const Vd sd = load(&f.sin_dir[i]);
+    const Vd vf = load(&f.velocity_factor[i]);
+    const Vd af = load(&f.acceleration_factor[i]);
+    const Vd uh = vf * cz * s;
+    sum[0] = mul_add(uh, cd, sum[0]);
+    sum[1] = mul_add(uh, sd, sum[1]);
+    sum[2] = mul_add(vf * sz, c, sum[2]);
+    const Vd ah = af * cz * c;
+    sum[3] = mul_add(ah, cd, sum[3]);
+    sum[4] = mul_add(ah, sd, sum[4]);
+    sum[5] = mul_add(-(af * sz), s, sum[5]);
+    sum[6] = mul_add(load(&f.pressure_factor[i]) * cz, s, sum[6]);
+  }
+  write_sums(sum, out7);
+}
+
+void level_sums(const LinearFieldArrays& f, const double* sin_a, const double* cos_a,
+                const LevelFactors& level, double* out7) {
+  Vd sum[7];
+  for (Vd& v : sum) v = splat(0.0);
+  for (std::size_t i = 0; i < f.padded; i += kLanes) {
+    const Vd s = load(&sin_a[i]);
+    const Vd c = load(&cos_a[i]);
+    const Vd cd = load(&f.cos_dir[i]);
+    const Vd sd = load(&f.sin_dir[i]);
+    const Vd uh = load(&level.u[i]) * s;
+    sum[0] = mul_add(uh, cd, sum[0]);
+    sum[1] = mul_add(uh, sd, sum[1]);
+    sum[2] = mul_add(load(&level.w[i]), c, sum[2]);
+    const Vd ah = load(&level.a[i]) * c;
+    sum[3] = mul_add(ah, cd, sum[3]);
+    sum[4] = mul_add(ah, sd, sum[4]);
+    sum[5] = mul_add(-load(&level.az[i]), s, sum[5]);
+    sum[6] = mul_add(load(&level.p[i]), s, sum[6]);
+  }
+  write_sums(sum, out7);
+}
+
+}  // namespace
+
+extern const FieldKernels kernels;
+const FieldKernels kernels = {PELM_KERNEL_NAME, phases, kinematics, level_sums};
+
+}  // namespace pelm::PELM_KERNEL_NAMESPACE

@@ -1,0 +1,19 @@
+#pragma once
+// What the processor the library runs on can execute, asked once: the
+// library is built for the x86 baseline (SSE2) and carries faster variants of
+// its hot loops that may run only where the processor and the operating
+// system support them.
+
+namespace pelm {
+
+// True when the processor has AVX2 and FMA and the operating system saves the
+// 256-bit registers across context switches (both are needed: a processor
+// with AVX under an OS that does not enable it faults on the first AVX
+// instruction).
+bool cpu_runs_avx2_fma();
+
+// True when, beyond that, the processor has AVX-512 F and DQ and the
+// operating system saves the 512-bit registers and the mask registers.
+bool cpu_runs_avx512();
+
+}  // namespace pelm

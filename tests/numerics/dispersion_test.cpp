@@ -6,6 +6,7 @@
 
 #include "numerics/constants.h"
 #include "tests/support/console_capture.h"
+#include "tests/support/dispersion_oracle.h"
 
 namespace pelm {
 namespace {
@@ -17,16 +18,6 @@ double counting_residual(double k, double omega, double h) {
   return dispersion_residual(k, omega, h);
 }
 
-// Independent oracle: bisection on the monotonic residual, to rounding.
-double bisected_wave_number(double omega, double h) {
-  double lo = 0.0, hi = 1.0;
-  while (kGravity * hi * std::tanh(hi * h) < omega * omega) hi *= 2.0;
-  for (int i = 0; i < 200; ++i) {
-    const double mid = 0.5 * (lo + hi);
-    (kGravity * mid * std::tanh(mid * h) < omega * omega ? lo : hi) = mid;
-  }
-  return 0.5 * (lo + hi);
-}
 
 TEST(WaveNumber, MatchesTheRootFromShallowToDeepWater) {
   ConsoleCapture capture;
@@ -36,7 +27,7 @@ TEST(WaveNumber, MatchesTheRootFromShallowToDeepWater) {
       // The iteration stops once a step is at most 1e-6 rad/m; with the
       // central-difference slope convergence is near-quadratic, so the error
       // left is below that step.
-      EXPECT_NEAR(wave_number(omega, h), bisected_wave_number(omega, h), 1e-6)
+      EXPECT_NEAR(wave_number(omega, h), bisected_wave_number(omega, h, kGravity), 1e-6)
           << "h=" << h << " T=" << period;
     }
   }
@@ -53,7 +44,7 @@ TEST(NewtonRaphson, H30T10ConvergesInFourUpdates) {
   const double omega = 2.0 * kPi / 10.0;
   const double k = newton_raphson(2.0, omega, 30.0, counting_residual, dispersion_slope, 1e-06);
   EXPECT_EQ(g_residual_calls, 4);
-  EXPECT_NEAR(k, bisected_wave_number(omega, 30.0), 1e-9);
+  EXPECT_NEAR(k, bisected_wave_number(omega, 30.0, kGravity), 1e-9);
 }
 
 double constant_residual(double, double, double) { return 1.0; }

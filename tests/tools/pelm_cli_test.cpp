@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/dispersion_oracle.h"
 #include "tests/support/temp_folder.h"
 
 namespace pelm {
@@ -340,17 +341,11 @@ double json_value(const std::string& json, const std::string& key) {
   return end == start ? NAN : value;
 }
 
-// Wave length (m) of a linear wave of period T in depth h from
-// omega^2 = g k tanh(k h), by bisection: the oracle of the check's steepness.
+// Wave length (m) of a linear wave of period T in depth h: the oracle of the
+// check's steepness.
 double linear_wave_length(double T, double h) {
-  const double g = static_cast<double>(9.81f);
   const double omega = 2.0 * 3.141592653589793 / T;
-  double low = 1e-9, high = 100.0;
-  for (int i = 0; i < 200; ++i) {
-    const double k = 0.5 * (low + high);
-    (omega * omega > g * k * std::tanh(k * h) ? low : high) = k;
-  }
-  return 2.0 * 3.141592653589793 / (0.5 * (low + high));
+  return 2.0 * 3.141592653589793 / bisected_wave_number(omega, h, static_cast<double>(9.81f));
 }
 
 // Each bundled example, checked from the repository root as the README shows:

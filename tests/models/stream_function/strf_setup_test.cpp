@@ -8,6 +8,7 @@
 #include "numerics/constants.h"
 #include "tests/support/block_reader.h"
 #include "tests/support/console_capture.h"
+#include "tests/support/dispersion_oracle.h"
 
 namespace pelm {
 namespace {
@@ -180,15 +181,6 @@ TEST(StrfOrder, EstimateCases) {
 
 // ---- Linear first guess ----
 
-double linear_wave_number(double omega, double d) {
-  double lo = 0.0, hi = 1.0;
-  while (9.81 * hi * std::tanh(hi * d) < omega * omega) hi *= 2.0;
-  for (int i = 0; i < 200; ++i) {
-    const double mid = 0.5 * (lo + hi);
-    (9.81 * mid * std::tanh(mid * d) < omega * omega ? lo : hi) = mid;
-  }
-  return 0.5 * (lo + hi);
-}
 
 TEST(StrfWavecel, LinearSpeedWithAndWithoutCurrent) {
   for (double d : {1.0, 10.0, 50.0, 500.0}) {
@@ -197,14 +189,14 @@ TEST(StrfWavecel, LinearSpeedWithAndWithoutCurrent) {
       // Without a current: the explicit approximation, within its 0.1 %.
       const WavecelResult still = WAVECEL(T, d, 0.0);
       EXPECT_EQ(still.Tr, T);
-      const double k = linear_wave_number(2 * kPi / T, d);
+      const double k = bisected_wave_number(2 * kPi / T, d, 9.81);
       EXPECT_NEAR(still.c, 2 * kPi / T / k, 1e-3 * still.c);
       // With one: the relation in the frame of the current, to the
       // iteration's tolerance.
       for (double U : {-1.0, 0.5, 2.0}) {
         const WavecelResult r = WAVECEL(T, d, U);
         const double L = r.c * r.Tr;
-        const double kr = linear_wave_number(2 * kPi / r.Tr, d);
+        const double kr = bisected_wave_number(2 * kPi / r.Tr, d, 9.81);
         EXPECT_NEAR(2 * kPi / L, kr, 1e-5 * kr) << "U=" << U;
         EXPECT_NEAR(1.0 / r.Tr, 1.0 / T - U / L, 1e-12) << "U=" << U;
       }

@@ -15,6 +15,7 @@
 #include "models/stream_function/strf_model.h"
 #include "numerics/constants.h"
 #include "tests/support/console_capture.h"
+#include "tests/support/dispersion_oracle.h"
 
 namespace pelm {
 namespace {
@@ -285,17 +286,6 @@ TEST(StrfWave, DeepWaterMatchesStokesThirdOrder) {
   }
 }
 
-// Independent linear oracle: the wave number by bisection on
-// omega^2 = g k tanh(k d).
-double linear_wave_number(double omega, double d) {
-  double lo = 0.0, hi = 1.0;
-  while (kG * hi * std::tanh(hi * d) < omega * omega) hi *= 2.0;
-  for (int i = 0; i < 200; ++i) {
-    const double mid = 0.5 * (lo + hi);
-    (kG * mid * std::tanh(mid * d) < omega * omega ? lo : hi) = mid;
-  }
-  return 0.5 * (lo + hi);
-}
 
 // A very low wave (H/L0 = 1e-4) is linear: the nonlinear corrections are
 // O((ka)^2) in the wave number and, relative to the amplitudes, that of
@@ -308,7 +298,7 @@ TEST(StrfWave, VeryLowWaveIsLinear) {
     const double omega = 2 * kPi / T;
     const float H = static_cast<float>(1e-4 * kG * T * T / (2 * kPi));
     const int N = set_up({"low", d, T, H, 0.f});
-    const double k = linear_wave_number(omega, d);
+    const double k = bisected_wave_number(omega, d, kG);
     EXPECT_NEAR(strf_solution().k / k, 1.0, 1e-5);
     const double a = H / 2.0;
     const double s = std::tanh(k * d);

@@ -82,9 +82,6 @@ std::int32_t locate_level(const double* xx, std::int32_t n, double x) {
 
 void wavemods_elevation(const WavemodsModel& m, const LibraryState& state, double& eta) {
   eta = elevation_at(m, bracket(m, state.time + m.t0));
-  // A NaN time from the host falls in no record: the still-water level (and
-  // the kinematics give zeros, the point being in no water column).
-  if (!std::isfinite(eta)) eta = 0.0;
 }
 
 void wavemods_kinematics(const WavemodsModel& m, const LibraryState& state, const double* pos,

@@ -31,12 +31,19 @@ void write_zeros(double* vel, double* acc, double& pdyn) {
 
 }  // namespace
 
-DepthFactors depth_factors(double k, double h, double zs) {
+DepthConstants depth_constants(double k, double h) {
+  return DepthConstants{std::exp(-2.0 * k * h), -std::expm1(-2.0 * k * h)};
+}
+
+DepthFactors depth_factors(double k, double h, double zs, const DepthConstants& c) {
   const double q = std::exp(k * (zs - h));
   const double m = std::exp(-k * (zs + h));
-  const double r2 = std::exp(-2.0 * k * h);
-  const double one_minus_r2 = -std::expm1(-2.0 * k * h);
-  return DepthFactors{(q + m) / one_minus_r2, (q - m) / one_minus_r2, (q + m) / (1.0 + r2)};
+  return DepthFactors{(q + m) / c.one_minus_r_squared, (q - m) / c.one_minus_r_squared,
+                      (q + m) / (1.0 + c.r_squared)};
+}
+
+DepthFactors depth_factors(double k, double h, double zs) {
+  return depth_factors(k, h, zs, depth_constants(k, h));
 }
 
 void prepare_linear_field(IregModel& model, double h) {

@@ -20,4 +20,13 @@ struct DepthFactors {
 };
 DepthFactors depth_factors(double k, double h, double zs);
 
+// The parts of the depth functions that depend on k and h only, for a caller
+// that evaluates one wave at many heights: r^2 = exp(-2 k h) and 1 - r^2.
+struct DepthConstants {
+  double r_squared = 0.0;
+  double one_minus_r_squared = 0.0;
+};
+DepthConstants depth_constants(double k, double h);
+DepthFactors depth_factors(double k, double h, double zs, const DepthConstants& constants);
+
 }  // namespace pelm

@@ -1,7 +1,6 @@
 #include <cmath>
 
 #include "interface/library_state.h"
-#include "models/irregular/linear_field.h"
 #include "models/regular/regular_model.h"
 #include "numerics/sine_cosine.h"
 
@@ -11,7 +10,8 @@ void reg_airy_elevation(const double* pos, const RegModel& model, const LibraryS
                         double& eta) {
   const double theta = model.omega * state.time - model.k * pos[0];
   eta = model.amplitude * sine(theta);
-  // A NaN time or x from the host has no phase: the still-water level.
+  // A phase beyond the double range (a time or x near 1e308) has no sine:
+  // the still-water level.
   if (!std::isfinite(eta)) eta = 0.0;
 }
 
@@ -31,7 +31,7 @@ void reg_airy_kinematics(const RegModel& model, const LibraryState& state, const
     // cosh(k d)/sinh(k h) and its kin, written with decaying exponentials:
     // a short wave in deep water (k h > 710) overflows cosh and sinh, and
     // inf/inf would be NaN where the true ratio is small and finite.
-    const DepthFactors f = depth_factors(model.k, h, d);
+    const DepthFactors f = depth_factors(model.k, h, d, model.depth);
     const double omega2 = model.omega * model.omega;
     u = f.cosh_over_sinh * model.omega * (model.amplitude * s);
     w = f.sinh_over_sinh * model.omega * (model.amplitude * c);

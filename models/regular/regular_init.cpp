@@ -9,8 +9,7 @@ namespace pelm {
 
 bool reg_airy_init(RegModel& model, double h) {
   model.k = wave_number(model.omega, h);
-  model.sinh_kh = std::sinh(model.k * h);
-  model.cosh_kh = std::cosh(model.k * h);
+  model.depth = depth_constants(model.k, h);
   if (std::isfinite(model.omega) && std::isfinite(model.k)) return true;
   write_message("*** ERROR *** reg_airy wave has no finite wave number: H =", model.height,
                 " T =", 2.0 * kPi / model.omega, " wdepth =", h, " - wave model not set up");

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "models/irregular/linear_field.h"
+
 namespace pelm {
 
 struct CommandFile;
@@ -25,8 +27,7 @@ struct RegModel {
   double omega = 0.0;           // angular frequency (rad/s)
   double k = 0.0;               // wave number (rad/m), from the set-up
   // Set-up constants of the kinematics (depend on k and h only).
-  double sinh_kh = 0.0;
-  double cosh_kh = 0.0;
+  DepthConstants depth;
 };
 
 // Reads the block "begin reg_airy; ... end;" into `model`.

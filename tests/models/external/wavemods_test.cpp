@@ -49,7 +49,10 @@ struct DataSet {
 
 std::string line_of(const std::vector<double>& values, std::size_t from, std::size_t to) {
   std::string line;
-  for (std::size_t i = from; i < to; ++i) line += (i > from ? " " : "") + format_real(values[i]);
+  for (std::size_t i = from; i < to; ++i) {
+    if (i > from) line += ' ';
+    line += format_real(values[i]);
+  }
   return line + "\n";
 }
 

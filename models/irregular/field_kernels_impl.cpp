@@ -122,6 +122,28 @@ inline double lane_sum(Vd v) {
   return s;
 }
 
+// Minimax polynomials of sin and cos on [-pi/4, pi/4] (the published
+// coefficients of fdlibm's kernels): sin r = r + r^3 (S1 + S2 z + ... + S6 z^5)
+// and cos r = 1 - z/2 + z^2 (C1 + C2 z + ... + C6 z^5), z = r^2, both within
+// 2^-58 of the function before rounding.
+constexpr double kSin1 = -1.66666666666666324348e-01;
+constexpr double kSin2 = 8.33333333332248946124e-03;
+constexpr double kSin3 = -1.98412698298579493134e-04;
+constexpr double kSin4 = 2.75573137070700676789e-06;
+constexpr double kSin5 = -2.50507602534068634195e-08;
+constexpr double kSin6 = 1.58969099521155010221e-10;
+constexpr double kCos1 = 4.16666666666666019037e-02;
+constexpr double kCos2 = -1.38888888888741095749e-03;
+constexpr double kCos3 = 2.48015872894767294178e-05;
+constexpr double kCos4 = -2.75573143513906633035e-07;
+constexpr double kCos5 = 2.08757232129817482790e-09;
+constexpr double kCos6 = -1.13596475577881948265e-11;
+
+// pi/2 = kHalfPiHigh + kHalfPiLow + 1e-33: the double nearest pi/2 and the
+// double nearest the rest.
+constexpr double kHalfPiHigh = 0x1.921fb54442d18p+0;
+constexpr double kHalfPiLow = 0x1.1a62633145c07p-54;
+
 // sin and cos of x for |x| < kReductionLimit, within an ulp or so of the
 // exact values: the reduction and polynomials of the scalar sine_cosine,
 // with the reduced argument carried as one double. n kP1 and n kP2 are exact
@@ -131,33 +153,35 @@ inline void sin_cos(Vd x, Vd& s, Vd& c) {
   using namespace sine_cosine_detail;
   const Vd shifted = mul_add(x, splat(kTwoOverPi), splat(kRoundingShift));
   const Vd n = shifted - splat(kRoundingShift);
+#if defined(__FMA__)
+  // With fused products, x - n P1 with P1 = pi/2 to 53 bits rounds once, at
+  // the size of the result, and the second term takes the rest of pi/2.
+  const Vd hi = mul_add(-n, splat(kHalfPiLow), mul_add(-n, splat(kHalfPiHigh), x));
+#else
   const Vd hi = mul_add(-n, splat(kP3), mul_add(-n, splat(kP2), mul_add(-n, splat(kP1), x)));
+#endif
 
   const Vd z = hi * hi;
-  Vd p = mul_add(z, splat(kS17), splat(kS15));
-  p = mul_add(z, p, splat(kS13));
-  p = mul_add(z, p, splat(kS11));
-  p = mul_add(z, p, splat(kS9));
-  p = mul_add(z, p, splat(kS7));
-  p = mul_add(z, p, splat(kS5));
-  p = mul_add(z, p, splat(kS3));
-  Vd q = mul_add(z, splat(kC18), splat(kC16));
-  q = mul_add(z, q, splat(kC14));
-  q = mul_add(z, q, splat(kC12));
-  q = mul_add(z, q, splat(kC10));
-  q = mul_add(z, q, splat(kC8));
-  q = mul_add(z, q, splat(kC6));
-  q = mul_add(z, q, splat(kC4));
+  Vd p = mul_add(z, splat(kSin6), splat(kSin5));
+  p = mul_add(z, p, splat(kSin4));
+  p = mul_add(z, p, splat(kSin3));
+  p = mul_add(z, p, splat(kSin2));
+  p = mul_add(z, p, splat(kSin1));
+  Vd q = mul_add(z, splat(kCos6), splat(kCos5));
+  q = mul_add(z, q, splat(kCos4));
+  q = mul_add(z, q, splat(kCos3));
+  q = mul_add(z, q, splat(kCos2));
+  q = mul_add(z, q, splat(kCos1));
   const Vd rs = mul_add(hi * z, p, hi);
-  const Vd rc = mul_add(z, mul_add(z, q, splat(-0.5)), splat(1.0));
+  const Vd rc = mul_add(z * z, q, mul_add(z, splat(-0.5), splat(1.0)));
 
   // n mod 4 sits in the low bits of the shifted value (1.5 2^52 + n):
-  // quadrants 1 and 3 swap sine and cosine, 2 and 3 negate the sine, 1 and 2
-  // the cosine.
+  // quadrants 1 and 3 swap sine and cosine (bit 0), 2 and 3 negate the sine
+  // (bit 1), 1 and 2 the cosine (bit 0 xor bit 1).
   const Vi quadrant = bits(shifted);
   const Vi swap = quadrant << 63;
-  const Vi sine_sign = (quadrant >> 1) << 63;
-  const Vi cosine_sign = ((quadrant + splat_int(1)) >> 1) << 63;
+  const Vi sine_sign = (quadrant << 62) & splat_int(std::uint64_t{1} << 63);
+  const Vi cosine_sign = sine_sign ^ swap;
   s = from_bits(bits(select_by_sign(swap, rc, rs)) ^ sine_sign);
   c = from_bits(bits(select_by_sign(swap, rs, rc)) ^ cosine_sign);
 }
@@ -195,14 +219,22 @@ inline Vd exp_nonpositive(Vd x, Vi& underflow) {
   return p * from_bits((n_bits + splat_int(1023)) << 52);
 }
 
+// The phase of component i at (t, x, y), as the vector loop forms it.
+inline double phase_of(const LinearFieldArrays& f, std::size_t i, double t, double x, double y) {
+#if defined(__FMA__)
+  return std::fma(f.omega[i], t, f.phase[i]) - std::fma(f.k_y[i], y, f.k_x[i] * x);
+#else
+  return (f.omega[i] * t + f.phase[i]) - (f.k_y[i] * y + f.k_x[i] * x);
+#endif
+}
+
 double phases(const LinearFieldArrays& f, double t, double x, double y, double* sin_out,
               double* cos_out) {
   const Vd vt = splat(t), vx = splat(x), vy = splat(y);
   Vd eta = splat(0.0);
   for (std::size_t i = 0; i < f.padded; i += kLanes) {
-    const Vd alpha = load(&f.omega[i]) * vt -
-                     load(&f.k[i]) * (vx * load(&f.cos_dir[i]) + vy * load(&f.sin_dir[i])) +
-                     load(&f.phase[i]);
+    const Vd alpha = mul_add(load(&f.omega[i]), vt, load(&f.phase[i])) -
+                     mul_add(load(&f.k_y[i]), vy, load(&f.k_x[i]) * vx);
     Vd s, c;
     sin_cos(alpha, s, c);
     store(&sin_out[i], s);
@@ -216,7 +248,7 @@ double phases(const LinearFieldArrays& f, double t, double x, double y, double* 
   const double bound = f.omega_max * std::fabs(t) + f.k_max * (std::fabs(x) + std::fabs(y)) + f.phase_max;
   if (2.0 * bound < sine_cosine_detail::kReductionLimit) return lane_sum(eta);
   for (std::size_t i = 0; i < f.padded; ++i) {
-    const double alpha = f.omega[i] * t - f.k[i] * (x * f.cos_dir[i] + y * f.sin_dir[i]) + f.phase[i];
+    const double alpha = phase_of(f, i, t, x, y);
     if (!(std::fabs(alpha) < sine_cosine_detail::kReductionLimit))
       sine_cosine(alpha, sin_out[i], cos_out[i]);
   }
@@ -246,21 +278,18 @@ void kinematics(const LinearFieldArrays& f, const double* sin_a, const double* c
     const Vd sz = q - m;
     const Vd s = load(&sin_a[i]);
     const Vd c = load(&cos_a[i]);
-    const Vd cd = load(&f.cos_dir[i]);
-    const Vd sd = load(&f.sin_dir[i]);
-    const Vd vf = load(&f.velocity_factor[i]);
-    const Vd af = load(&f.acceleration_factor[i]);
-    const Vd uh = vf * cz * s;
-    sum[0] = mul_add(uh, cd, sum[0]);
-    sum[1] = mul_add(uh, sd, sum[1]);
-    sum[2] = mul_add(vf * sz, c, sum[2]);
-    const Vd ah = af * cz * c;
-    sum[3] = mul_add(ah, cd, sum[3]);
-    sum[4] = mul_add(ah, sd, sum[4]);
-    sum[5] = mul_add(-(af * sz), s, sum[5]);
-    sum[6] = mul_add(load(&f.pressure_factor[i]) * cz, s, sum[6]);
+    const Vd cz_s = cz * s;
+    const Vd cz_c = cz * c;
+    sum[0] = mul_add(load(&f.velocity_x[i]), cz_s, sum[0]);
+    sum[1] = mul_add(load(&f.velocity_y[i]), cz_s, sum[1]);
+    sum[2] = mul_add(load(&f.velocity_factor[i]), sz * c, sum[2]);
+    sum[3] = mul_add(load(&f.acceleration_x[i]), cz_c, sum[3]);
+    sum[4] = mul_add(load(&f.acceleration_y[i]), cz_c, sum[4]);
+    sum[5] = mul_add(load(&f.acceleration_factor[i]), sz * s, sum[5]);  // -a_z
+    sum[6] = mul_add(load(&f.pressure_factor[i]), cz_s, sum[6]);
   }
   write_sums(sum, out7);
+  out7[5] = -out7[5];
 }
 
 void level_sums(const LinearFieldArrays& f, const double* sin_a, const double* cos_a,

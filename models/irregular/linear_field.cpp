@@ -55,8 +55,9 @@ void prepare_linear_field(IregModel& model, double h) {
   f.padded = (n + kFieldPadding - 1) / kFieldPadding * kFieldPadding;
   // The padding: components of zero amplitude, wave number and frequency,
   // whose every term is an exact 0.
-  for (auto* array : {&f.amplitude, &f.omega, &f.phase, &f.k, &f.cos_dir, &f.sin_dir, &f.r_squared,
-                      &f.velocity_factor, &f.acceleration_factor, &f.pressure_factor,
+  for (auto* array : {&f.amplitude, &f.omega, &f.phase, &f.k, &f.cos_dir, &f.sin_dir, &f.k_x, &f.k_y,
+                      &f.r_squared, &f.velocity_factor, &f.acceleration_factor, &f.pressure_factor,
+                      &f.velocity_x, &f.velocity_y, &f.acceleration_x, &f.acceleration_y,
                       &f.scratch_sin, &f.scratch_cos})
     array->assign(f.padded, 0.0);
   for (std::size_t i = 0; i < n; ++i) {
@@ -73,6 +74,12 @@ void prepare_linear_field(IregModel& model, double h) {
     f.velocity_factor[i] = c.omega * c.amplitude / one_minus_r2;
     f.acceleration_factor[i] = c.omega * c.omega * c.amplitude / one_minus_r2;
     f.pressure_factor[i] = LibraryState::density * LibraryState::gravity * c.amplitude / (1.0 + r2);
+    f.k_x[i] = c.k * f.cos_dir[i];
+    f.k_y[i] = c.k * f.sin_dir[i];
+    f.velocity_x[i] = f.velocity_factor[i] * f.cos_dir[i];
+    f.velocity_y[i] = f.velocity_factor[i] * f.sin_dir[i];
+    f.acceleration_x[i] = f.acceleration_factor[i] * f.cos_dir[i];
+    f.acceleration_y[i] = f.acceleration_factor[i] * f.sin_dir[i];
     f.omega_max = std::max(f.omega_max, std::fabs(c.omega));
     f.k_max = std::max(f.k_max, std::fabs(c.k));
     f.phase_max = std::max(f.phase_max, std::fabs(c.phase));

@@ -79,6 +79,7 @@ struct GridPoint {
   std::size_t j1 = 0, j2 = 0;  // lateral stations, clamped
   double y_r = 0.0;            // position from station j1 (m)
   TwoPointWeights lateral;
+  double eta = 0.0;            // the elevation there
 };
 
 // Grid of the precomputed field: time x lateral station x depth level, along
@@ -95,11 +96,19 @@ struct PregenGrid {
   double t_first = 0.0;      // time of the first node (s)
   double t_x = 0.0;          // x_range / c_g (s)
   double c_g = 0.0;          // group velocity of the dominant component (m/s)
+  double depth = 0.0;        // water depth the grid was built for (m)
   std::vector<double> level_height;  // s_l above the bed, l = 0 .. nz-1
   // Reciprocals for the look-up: of c_g, of dt_grid, and of the height of
   // the level cell above s_l (at least 1e-07 m).
   double inverse_c_g = 0.0, inverse_dt = 0.0;
   std::vector<double> inverse_level_cell;
+  // The level search: the heights again with +inf after the top, and for
+  // each of the equal slices [b, b + 1) / level_slice_scale of the column
+  // the last level at or below the slice's foot. Slices are at most half the
+  // thinnest cell, so a height lies at most one level above its slice's.
+  std::vector<double> level_bounds;
+  std::vector<std::uint32_t> level_of_slice;
+  double level_slice_scale = 0.0;
   std::vector<double> eta;           // [i * ny + j]
   std::vector<double> kinematics;    // 7 values u, v, w, ax, ay, az, p at [((i * ny + j) * nz + l) * 7]
   // Scratch of the look-up: the last located query, so that the kinematics

@@ -93,7 +93,7 @@ double direct_elevation(const LinearFieldArrays& f, double t, double x, double y
 void linear_field_elevation(const double* pos, const IregModel& model, const LibraryState& state,
                             double& eta) {
   if (model.precompute)
-    eta = grid_elevation(*model.grid, locate_in_grid_cached(*model.grid, state.time, pos[0], pos[1]));
+    eta = grid_elevation(locate_in_grid_cached(*model.grid, state.time, pos[0], pos[1]));
   else
     eta = direct_elevation(model.field, state.time, pos[0], pos[1]);
 }
@@ -110,13 +110,14 @@ void linear_field_kinematics(const IregModel& model, const LibraryState& state, 
   // stretching, the instantaneous surface with it.
   const GridPoint* cell = grid ? &locate_in_grid_cached(*model.grid, t, x, y) : nullptr;
   double eta = 0.0;
-  if (wheeler) eta = grid ? grid_elevation(*model.grid, *cell) : phases_in_scratch(model.field, t, x, y);
+  if (wheeler) eta = grid ? grid_elevation(*cell) : phases_in_scratch(model.field, t, x, y);
   const double z_top = wheeler ? eta : 0.0;
   if (z > z_top || z < -h) return write_zeros(vel, acc, pdyn);
 
   // Wheeler: zs = (z + h) / (eta / h + 1), written with one division (the
-  // look-up waits on it); eta + h > 0 here, since -h <= z <= eta.
-  const double zs = wheeler ? (z + h) * h / (eta + h) : z + h;
+  // look-up waits on it); eta + h >= 0 here, since -h <= z <= eta, and a
+  // column of no height is all at the bed.
+  const double zs = wheeler ? (eta + h > 0.0 ? (z + h) * h / (eta + h) : 0.0) : z + h;
   if (grid) return grid_kinematics(*model.grid, *cell, zs, vel, acc, pdyn);
   // Options other than 0 and 1 are refused at input; were one to reach here,
   // it would get the still-water column.

@@ -110,7 +110,44 @@ void fill_tables(PregenGrid& g, const IregModel& model, double h) {
   }
 }
 
+// The slices of the level search: enough that each is at most half the
+// thinnest cell (within a cap, past which the search walks a few more
+// levels), and per slice the last level at or below half a slice under its
+// foot: from there, a height in the slice is at most one level up.
+void build_level_search(PregenGrid& g, double h) {
+  constexpr double kMaxSlices = 65536.0;
+  double thinnest = h;
+  for (std::size_t l = 0; l + 1 < g.level_height.size(); ++l)
+    thinnest = std::min(thinnest, std::max(g.level_height[l + 1] - g.level_height[l], kMinimumCell));
+  const double slices = std::min(std::ceil(2.0 * h / thinnest), kMaxSlices);
+  g.level_slice_scale = slices / h;
+  g.level_bounds = g.level_height;
+  g.level_bounds.push_back(std::numeric_limits<double>::infinity());
+  g.level_of_slice.assign(static_cast<std::size_t>(slices), 0);
+  std::uint32_t l = 0;
+  for (std::size_t b = 0; b < g.level_of_slice.size(); ++b) {
+    // Half a slice below the foot, so that a height whose slice index
+    // rounded up still lies above the level given.
+    const double foot = (static_cast<double>(b) - 0.5) / g.level_slice_scale;
+    while (g.level_bounds[l + 1] <= foot) ++l;
+    g.level_of_slice[b] = l;
+  }
+}
+
 }  // namespace
+
+std::size_t level_below(const PregenGrid& g, double s) {
+  const double slice = s * g.level_slice_scale;
+  const std::size_t last = g.level_of_slice.size() - 1;
+  const std::size_t b = slice > 0.0 ? (slice < static_cast<double>(last) ? static_cast<std::size_t>(slice) : last) : 0;
+  const double* bounds = g.level_bounds.data();
+  std::size_t l = g.level_of_slice[b];
+  // One level up at most, without a branch, as the heights come in no order;
+  // more only where the slices were capped.
+  l += static_cast<std::size_t>(bounds[l + 1] <= s);
+  while (bounds[l + 1] <= s) ++l;
+  return l;
+}
 
 bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start, double t_end,
                            double omega_max) {
@@ -159,6 +196,8 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
     const std::size_t above = std::min(l + 1, g.level_height.size() - 1);
     g.inverse_level_cell[l] = 1.0 / std::max(g.level_height[above] - g.level_height[l], kMinimumCell);
   }
+  g.depth = h;
+  build_level_search(g, h);
   g.inverse_c_g = 1.0 / g.c_g;
   g.inverse_dt = 1.0 / g.dt_grid;
   try {
@@ -177,6 +216,15 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
   return true;
 }
 
+// The elevation at a located point, interpolated.
+double elevation_at(const PregenGrid& g, const GridPoint& p) {
+  const auto ny = static_cast<std::size_t>(g.ny);
+  if (g.ny == 1) return interpolate(p.time, g.eta[p.i1], g.eta[p.i2]);
+  return interpolate_bilinear(p.tau_r, p.y_r, 0.0, 0.0, g.dt_grid, g.dy, g.eta[p.i1 * ny + p.j1],
+                              g.eta[p.i2 * ny + p.j1], g.eta[p.i2 * ny + p.j2],
+                              g.eta[p.i1 * ny + p.j2]);
+}
+
 GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
   GridPoint p;
   // Reciprocals rather than divisions: the look-up is one chain of dependent
@@ -184,8 +232,13 @@ GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
   // both nodes and the remainder: the nodes are consecutive (clamped apart).
   const double tau = t - x * g.inverse_c_g - g.t_first + kTimeNudge;
   const double cell = std::floor(tau * g.inverse_dt);
-  p.i1 = clamp_index(cell + 1.0, g.nt);
-  p.i2 = clamp_index(cell + 2.0, g.nt);
+  // The node indices in integers, from the cell kept within [-1, nt] (NaN
+  // to -1) so that the conversion is defined.
+  const auto last = static_cast<std::int64_t>(g.nt) - 1;
+  const auto first_node =
+      static_cast<std::int64_t>(cell >= -1.0 ? std::min(cell, static_cast<double>(g.nt)) : -1.0);
+  p.i1 = static_cast<std::size_t>(std::clamp<std::int64_t>(first_node, 0, last));
+  p.i2 = static_cast<std::size_t>(std::clamp<std::int64_t>(first_node + 1, 0, last));
   p.tau_r = tau - g.dt_grid * cell;
   const double w2 = p.tau_r * g.inverse_dt;
   p.time = TwoPointWeights{1.0 - w2, w2};
@@ -195,68 +248,52 @@ GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
     p.y_r = y - station_y(g, p.j1);
     p.lateral = cell_weights(p.y_r, g.dy);
   }
+  p.eta = elevation_at(g, p);
   return p;
 }
 
-const GridPoint& locate_in_grid_cached(const PregenGrid& g, double t, double x, double y) {
-  if (!g.located || g.located_t != t || g.located_x != x || g.located_y != y) {
-    g.located_point = locate_in_grid(g, t, x, y);
-    g.located = true;
-    g.located_t = t;
-    g.located_x = x;
-    g.located_y = y;
-  }
+const GridPoint& locate_anew(const PregenGrid& g, double t, double x, double y) {
+  g.located_point = locate_in_grid(g, t, x, y);
+  g.located = true;
+  g.located_t = t;
+  g.located_x = x;
+  g.located_y = y;
   return g.located_point;
 }
 
-double grid_elevation(const PregenGrid& g, const GridPoint& p) {
-  const auto ny = static_cast<std::size_t>(g.ny);
-  if (g.ny == 1) return interpolate(p.time, g.eta[p.i1], g.eta[p.i2]);
-  return interpolate_bilinear(p.tau_r, p.y_r, 0.0, 0.0, g.dt_grid, g.dy, g.eta[p.i1 * ny + p.j1],
-                              g.eta[p.i2 * ny + p.j1], g.eta[p.i2 * ny + p.j2],
-                              g.eta[p.i1 * ny + p.j2]);
-}
-
 // All seven values (velocity, acceleration, pressure) are interpolated with
-// the same weights per axis: laterally, then in depth, then in time.
+// the same weights per axis: laterally, then in depth, then in time. The
+// values of a node are contiguous, and so are the two levels of a cell.
 void grid_kinematics(const PregenGrid& g, const GridPoint& p, double s, double* vel,
                      double* acc, double& pdyn) {
-  // The level cell holding s: the last level at or below it (level 0, the
-  // bed, is at 0 <= s), found by halving without branches, as the query
-  // heights come in no order; s at or above the surface takes the top level.
-  // The levels are h sin(l pi / (2 (nz - 1))): this is the arc-sine index
-  // without the arc sine.
-  const double* level = g.level_height.data();
-  for (std::size_t n = g.level_height.size(); n > 1;) {
-    const std::size_t half = n / 2;
-    level = level[half] <= s ? level + half : level;
-    n -= half;
-  }
-  const std::size_t l1 = static_cast<std::size_t>(level - g.level_height.data());
-  const std::size_t l2 = std::min<std::size_t>(l1 + 1, static_cast<std::size_t>(g.nz) - 1);
+  // The level cell holding s; s at or above the surface takes the top level.
+  const std::size_t l1 = level_below(g, s);
+  const std::size_t up = l1 + 1 < static_cast<std::size_t>(g.nz) ? kValues : 0;  // to level l1 + 1
   const double w2 = (s - g.level_height[l1]) * g.inverse_level_cell[l1];
   const TwoPointWeights depth{1.0 - w2, w2};
 
-  double at_time[2][kValues];
-  const std::size_t times[2] = {p.i1, p.i2};
-  for (std::size_t a = 0; a < 2; ++a) {
-    double corner[2][kValues];
-    const std::size_t levels[2] = {l1, l2};
-    for (std::size_t b = 0; b < 2; ++b) {
-      const double* first = node_values(g, times[a], p.j1, levels[b]);
-      if (g.ny == 1) {
-        std::copy(first, first + kValues, corner[b]);
-      } else {
-        const double* second = node_values(g, times[a], p.j2, levels[b]);
-        for (std::size_t q = 0; q < kValues; ++q) corner[b][q] = interpolate(p.lateral, first[q], second[q]);
-      }
-    }
-    for (std::size_t q = 0; q < kValues; ++q) at_time[a][q] = interpolate(depth, corner[0][q], corner[1][q]);
-  }
+  const double* early = node_values(g, p.i1, p.j1, l1);
+  const double* late = node_values(g, p.i2, p.j1, l1);
   double out[kValues];
-  for (std::size_t q = 0; q < kValues; ++q) out[q] = interpolate(p.time, at_time[0][q], at_time[1][q]);
-  std::copy(out, out + 3, vel);
-  std::copy(out + 3, out + 6, acc);
+  if (g.ny == 1) {
+    for (std::size_t q = 0; q < kValues; ++q)
+      out[q] = interpolate(p.time, interpolate(depth, early[q], early[q + up]),
+                           interpolate(depth, late[q], late[q + up]));
+  } else {
+    const std::ptrdiff_t side = node_values(g, p.i1, p.j2, l1) - early;  // to station j2
+    const auto at_time = [&](const double* v, std::size_t q) {
+      return interpolate(depth, interpolate(p.lateral, v[q], v[q + side]),
+                         interpolate(p.lateral, v[q + up], v[q + up + side]));
+    };
+    for (std::size_t q = 0; q < kValues; ++q)
+      out[q] = interpolate(p.time, at_time(early, q), at_time(late, q));
+  }
+  vel[0] = out[0];
+  vel[1] = out[1];
+  vel[2] = out[2];
+  acc[0] = out[3];
+  acc[1] = out[4];
+  acc[2] = out[5];
   pdyn = out[6];
 }
 

@@ -28,10 +28,19 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
 // Where a query at time t and (x, y) falls in the grid. The cached form
 // returns the point of the previous call when t, x and y are the same.
 GridPoint locate_in_grid(const PregenGrid& grid, double t, double x, double y);
-const GridPoint& locate_in_grid_cached(const PregenGrid& grid, double t, double x, double y);
+const GridPoint& locate_anew(const PregenGrid& grid, double t, double x, double y);
+inline const GridPoint& locate_in_grid_cached(const PregenGrid& grid, double t, double x, double y) {
+  if (grid.located && grid.located_t == t && grid.located_x == x && grid.located_y == y)
+    return grid.located_point;
+  return locate_anew(grid, t, x, y);
+}
 
-// Elevation at a located point.
-double grid_elevation(const PregenGrid& grid, const GridPoint& point);
+// Elevation at a located point (interpolated when it was located).
+inline double grid_elevation(const GridPoint& point) { return point.eta; }
+
+// The last depth level at or below the height s above the bed: 0 below the
+// bed (or for NaN), the top level at or above the surface.
+std::size_t level_below(const PregenGrid& grid, double s);
 
 // Kinematics at a located point and stretched height s above the bed
 // (0 <= s <= h); the caller has rejected points outside the water.

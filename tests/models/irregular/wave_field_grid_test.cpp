@@ -114,6 +114,31 @@ TEST_F(WaveFieldGrid, DerivedSizesAndNoPerComponentTables) {
   EXPECT_EQ(state_.time, 0.0);
 }
 
+// The level search against a plain scan, for few and many levels (past
+// about 300 the slices are capped and the search walks), at random heights,
+// on every level and an ulp either side of it, and outside the column.
+TEST_F(WaveFieldGrid, LevelSearchFindsTheLastLevelAtOrBelowEveryHeight) {
+  for (std::int32_t nz : {2, 3, 15, 61, 400}) {
+    SCOPED_TRACE("nz=" + std::to_string(nz));
+    model_ = IregModel();
+    model_.grid = std::make_unique<PregenGrid>();
+    model_.grid->nz = nz;
+    build(0.0, 10.0);
+    const PregenGrid& g = grid();
+    const double h = state_.depth;
+    std::vector<double> heights = {0.0, -1e-300, -1.0, h, std::nextafter(h, 2 * h), 2.0 * h};
+    for (double level : g.level_height)
+      for (double s : {std::nextafter(level, -1.0), level, std::nextafter(level, 2 * h)}) heights.push_back(s);
+    for (int i = 0; i < 2000; ++i) heights.push_back(h * std::fmod(i * 0.6180339887498949, 1.0));
+    for (double s : heights) {
+      std::size_t expected = 0;
+      while (expected + 1 < g.level_height.size() && g.level_height[expected + 1] <= s) ++expected;
+      ASSERT_EQ(level_below(g, s), expected) << "s=" << s;
+    }
+    EXPECT_EQ(level_below(g, std::nan("")), 0u);
+  }
+}
+
 TEST_F(WaveFieldGrid, AtNodesTheGridAnswersTheDirectSum) {
   build(0.0, 200.0);
   for (std::int32_t i : {0, 17, 400, grid().nt - 2}) {

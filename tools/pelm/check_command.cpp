@@ -31,6 +31,7 @@
 
 #include "interface/library_state.h"
 #include "interface/model_dispatch.h"
+#include "models/irregular/field_kernels.h"
 #include "models/irregular/spectra.h"
 #include "models/stream_function/strf_model.h"
 #include "numerics/sine_cosine.h"
@@ -115,6 +116,7 @@ struct Facts {
   double target_hs = NAN, target_tp = NAN, target_variance = NAN;
   double realised_hs = NAN, realised_tp = NAN, realised_variance = NAN;
   std::size_t components = 0;
+  std::string kernels;  // the vector path of the direct sum and the grid build
   double delta_omega = NAN;  // even spacing of a synthesised sea (rad/s)
   double omega_low = NAN, omega_high = NAN;
   std::vector<std::pair<double, double>> target_density;  // (omega, S)
@@ -170,6 +172,7 @@ void linear_facts(const pelm::IregModel& m, Facts& f) {
   const auto& cs = m.components;
   f.components = cs.size();
   if (cs.empty()) return;
+  f.kernels = pelm::field_path_name(pelm::active_field_path());
   f.omega_low = cs.front().omega;
   f.omega_high = cs.back().omega;
   const auto peak = std::max_element(cs.begin(), cs.end(), [](const auto& a, const auto& b) {
@@ -370,6 +373,8 @@ void print_summary(const Facts& f) {
                           brief(f.omega_high / (2 * kPi)) + " Hz), periods " +
                           brief(2 * kPi / f.omega_high) + " .. " + brief(2 * kPi / f.omega_low) + " s");
   }
+  if (!f.kernels.empty())
+    row("kernels", f.kernels + " (the vector path this processor runs for the sums over the components)");
   if (f.grid)
     row("grid", "Nt " + std::to_string(f.nt) + " x Ny " + std::to_string(f.ny) + " x Nz " +
                     std::to_string(f.nz) + " nodes, " + brief(f.grid_mib) + " MiB, dt " + brief(f.grid_dt) +
@@ -439,6 +444,7 @@ void print_json(const Facts& f) {
   field("realised_tp", json_number(f.realised_tp));
   field("realised_variance", json_number(f.realised_variance));
   field("components", std::to_string(f.components));
+  field("kernels", f.kernels.empty() ? "null" : json_string(f.kernels));
   field("omega_low", json_number(f.omega_low));
   field("omega_high", json_number(f.omega_high));
   field("delta_omega", json_number(f.delta_omega));

@@ -231,15 +231,23 @@ inline double phase_of(const LinearFieldArrays& f, std::size_t i, double t, doub
 double phases(const LinearFieldArrays& f, double t, double x, double y, double* sin_out,
               double* cos_out) {
   const Vd vt = splat(t), vx = splat(x), vy = splat(y);
+  // The arrays by plain pointers: the stores could otherwise alias the
+  // vectors' own bookkeeping, and every pass would reload it.
+  const double* omega = f.omega.data();
+  const double* phase = f.phase.data();
+  const double* k_x = f.k_x.data();
+  const double* k_y = f.k_y.data();
+  const double* amplitude = f.amplitude.data();
+  const std::size_t padded = f.padded;
   Vd eta = splat(0.0);
-  for (std::size_t i = 0; i < f.padded; i += kLanes) {
-    const Vd alpha = mul_add(load(&f.omega[i]), vt, load(&f.phase[i])) -
-                     mul_add(load(&f.k_y[i]), vy, load(&f.k_x[i]) * vx);
+  for (std::size_t i = 0; i < padded; i += kLanes) {
+    const Vd alpha = mul_add(load(&omega[i]), vt, load(&phase[i])) -
+                     mul_add(load(&k_y[i]), vy, load(&k_x[i]) * vx);
     Vd s, c;
     sin_cos(alpha, s, c);
     store(&sin_out[i], s);
     store(&cos_out[i], c);
-    eta = mul_add(load(&f.amplitude[i]), s, eta);
+    eta = mul_add(load(&amplitude[i]), s, eta);
   }
   // A bound on every |alpha| (the factor 2 covers its rounding) decides
   // whether any phase may lie beyond the exact reduction: only for windows

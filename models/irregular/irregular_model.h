@@ -80,6 +80,7 @@ struct GridPoint {
   double y_r = 0.0;            // position from station j1 (m)
   TwoPointWeights lateral;
   double eta = 0.0;            // the elevation there
+  double stretch = 1.0;        // h / (eta + h), Wheeler's factor there (0: no column)
 };
 
 // Grid of the precomputed field: time x lateral station x depth level, along
@@ -113,9 +114,10 @@ struct PregenGrid {
   std::vector<double> kinematics;    // 7 values u, v, w, ax, ay, az, p at [((i * ny + j) * nz + l) * 7]
   // Scratch of the look-up: the last located query, so that the kinematics
   // at the time and place of the elevation just asked for locate nothing.
-  mutable bool located = false;
+  // On cache lines of their own, away from the tables' bookkeeping.
+  alignas(64) mutable GridPoint located_point;
   mutable double located_t = 0.0, located_x = 0.0, located_y = 0.0;
-  mutable GridPoint located_point;
+  mutable bool located = false;
 };
 
 struct IregModel {

@@ -118,7 +118,7 @@ void linear_field_kinematics(const IregModel& model, const LibraryState& state, 
   // look-up waits on it); eta + h >= 0 here, since -h <= z <= eta, and a
   // column of no height is all at the bed.
   const double zs = wheeler ? (eta + h > 0.0 ? (z + h) * h / (eta + h) : 0.0) : z + h;
-  if (grid) return grid_kinematics(*model.grid, *cell, zs, vel, acc, pdyn);
+  if (grid) return grid_kinematics(*model.grid, *cell, wheeler ? (z + h) * cell->stretch : z + h, vel, acc, pdyn);
   // Options other than 0 and 1 are refused at input; were one to reach here,
   // it would get the still-water column.
   const LinearFieldArrays& f = model.field;

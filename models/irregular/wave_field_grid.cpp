@@ -225,8 +225,10 @@ double elevation_at(const PregenGrid& g, const GridPoint& p) {
                               g.eta[p.i1 * ny + p.j2]);
 }
 
-GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
-  GridPoint p;
+namespace {
+
+// Fills p in place: the located point is read field by field right after.
+void locate_into(const PregenGrid& g, double t, double x, double y, GridPoint& p) {
   // Reciprocals rather than divisions: the look-up is one chain of dependent
   // operations, and a division is its longest link. One cell index serves
   // both nodes and the remainder: the nodes are consecutive (clamped apart).
@@ -249,11 +251,20 @@ GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
     p.lateral = cell_weights(p.y_r, g.dy);
   }
   p.eta = elevation_at(g, p);
+  // Wheeler's factor here, worked out while the host's call returns.
+  p.stretch = p.eta + g.depth > 0.0 ? g.depth / (p.eta + g.depth) : 0.0;
+}
+
+}  // namespace
+
+GridPoint locate_in_grid(const PregenGrid& g, double t, double x, double y) {
+  GridPoint p;
+  locate_into(g, t, x, y, p);
   return p;
 }
 
 const GridPoint& locate_anew(const PregenGrid& g, double t, double x, double y) {
-  g.located_point = locate_in_grid(g, t, x, y);
+  locate_into(g, t, x, y, g.located_point);
   g.located = true;
   g.located_t = t;
   g.located_x = x;

@@ -139,6 +139,24 @@ TEST_F(WaveFieldGrid, LevelSearchFindsTheLastLevelAtOrBelowEveryHeight) {
   }
 }
 
+// A surface that has reached the bed leaves a column of no height: a point
+// on the bed takes the bed's values, not 0/0.
+TEST_F(WaveFieldGrid, ColumnOfNoHeightGivesTheBedValues) {
+  build(0.0, 100.0);
+  PregenGrid& g = *model_.grid;
+  const double h = state_.depth;
+  for (double& eta : g.eta) eta = -h;
+  g.located = false;
+  const double t = 50.0;
+  const Values v = evaluate(true, t, 0.0, 0.0, -h);
+  EXPECT_EQ(v.eta, -h);
+  Values bed;
+  grid_kinematics(g, locate_in_grid(g, t, 0.0, 0.0), 0.0, bed.vel, bed.acc, bed.pdyn);
+  bed.eta = -h;
+  expect_equal(v, bed);
+  EXPECT_TRUE(std::isfinite(v.vel[0]) && std::isfinite(v.acc[2]) && std::isfinite(v.pdyn));
+}
+
 TEST_F(WaveFieldGrid, AtNodesTheGridAnswersTheDirectSum) {
   build(0.0, 200.0);
   for (std::int32_t i : {0, 17, 400, grid().nt - 2}) {

@@ -139,10 +139,12 @@ constexpr double kCos4 = -2.75573143513906633035e-07;
 constexpr double kCos5 = 2.08757232129817482790e-09;
 constexpr double kCos6 = -1.13596475577881948265e-11;
 
+#if defined(__FMA__)
 // pi/2 = kHalfPiHigh + kHalfPiLow + 1e-33: the double nearest pi/2 and the
 // double nearest the rest.
 constexpr double kHalfPiHigh = 0x1.921fb54442d18p+0;
 constexpr double kHalfPiLow = 0x1.1a62633145c07p-54;
+#endif
 
 // sin and cos of x for |x| < kReductionLimit, within an ulp or so of the
 // exact values: the reduction and polynomials of the scalar sine_cosine,

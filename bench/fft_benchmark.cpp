@@ -4,6 +4,9 @@
 //                   the first call the length's twiddle table (and a large
 //                   factor's chirp spectrum) is kept, so this is the
 //                   transform of a length used again.
+//   BM_DFFTRF_sse2/N  the same with the radix passes of the x86 baseline
+//                   forced (the program first prints the path the processor
+//                   check chose; every path gives the same bits).
 //   BM_DF2TRF/N     the transform alone, with a work array from DFFTRI made
 //                   once outside the timed loop.
 //   BM_FFTW_r2c/N   fftw_execute of a plan made once with FFTW_MEASURE
@@ -22,6 +25,7 @@
 #include <vector>
 
 #include "numerics/fft.h"
+#include "numerics/fft_passes.h"
 
 namespace {
 
@@ -48,6 +52,12 @@ void BM_DFFTRF(benchmark::State& state) {
     benchmark::DoNotOptimize(coeff.data());
     benchmark::ClobberMemory();
   }
+}
+
+void BM_DFFTRF_sse2(benchmark::State& state) {
+  pelm::fft_detail::select_fft_path(pelm::VectorPath::sse2);
+  BM_DFFTRF(state);
+  pelm::fft_detail::select_fft_path(pelm::VectorPath::automatic);
 }
 
 void BM_DF2TRF(benchmark::State& state) {
@@ -86,6 +96,7 @@ void BM_FFTW_r2c(benchmark::State& state) {
 void register_benchmarks() {
   for (auto n : kLengths) {
     benchmark::RegisterBenchmark("BM_DFFTRF", BM_DFFTRF)->Arg(n)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_DFFTRF_sse2", BM_DFFTRF_sse2)->Arg(n)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("BM_DF2TRF", BM_DF2TRF)->Arg(n)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("BM_FFTW_r2c", BM_FFTW_r2c)->Arg(n)->Unit(benchmark::kMicrosecond);
   }
@@ -111,10 +122,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (auto n : kLengths) {
       const auto fftw = times_.find(run_name("BM_FFTW_r2c", n));
       if (fftw == times_.end()) continue;
-      for (const char* ours : {"BM_DFFTRF", "BM_DF2TRF"}) {
+      for (const char* ours : {"BM_DFFTRF", "BM_DFFTRF_sse2", "BM_DF2TRF"}) {
         const auto it = times_.find(run_name(ours, n));
         if (it != times_.end())
-          std::printf("  N = %6lld  %s / FFTW = %9.2f\n", static_cast<long long>(n), ours,
+          std::printf("  N = %6lld  %-14s / FFTW = %9.2f\n", static_cast<long long>(n), ours,
                       it->second / fftw->second);
       }
     }
@@ -135,6 +146,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   register_benchmarks();
   benchmark::Initialize(&argc, argv);
+  std::printf("Radix passes chosen by the CPU check: %s\n",
+              pelm::vector_path_name(pelm::fft_detail::active_fft_path()));
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -6,18 +6,12 @@
 #include <vector>
 
 #include "numerics/fft_chirp.h"
+#include "numerics/fft_pass_layout.h"
 
 namespace pelm::fft_detail {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-constexpr double kHalfSqrt2 = 0.7071067811865476;  // cos(pi/4), radix-4 Nyquist column
-constexpr double kCos2Pi3 = -0.5;                  // cos(2 pi/3)
-constexpr double kSin2Pi3 = 0.8660254037844386;    // sin(2 pi/3)
-constexpr double kCos2Pi5 = 0.30901699437494745;   // cos(2 pi/5)
-constexpr double kSin2Pi5 = 0.9510565162951535;    // sin(2 pi/5)
-constexpr double kCos4Pi5 = -0.8090169943749475;   // cos(4 pi/5)
-constexpr double kSin4Pi5 = 0.5877852522924731;    // sin(4 pi/5)
 
 // From this odd factor on, the general pass takes its ip-point DFTs by the
 // chirp convolution rather than by direct sums: the direct sums cost about
@@ -25,21 +19,6 @@ constexpr double kSin4Pi5 = 0.5877852522924731;    // sin(4 pi/5)
 // m >= 2 ip - 1. Timed on lengths 729 ip, the two break even between ip = 150
 // and 200 (about 3 ms each), and from 199 on the chirp is faster.
 constexpr int kChirpMinimumRadix = 180;
-
-// Input blocks cc(i, k, j) and output blocks ch(i, j, k) of one pass.
-struct Source {
-  const double* data;
-  int ido;
-  int l1;
-  double operator()(int i, int k, int j) const { return data[i + ido * (k + l1 * j)]; }
-  const double* at(int i, int k, int j) const { return data + (i + ido * (k + l1 * j)); }
-};
-struct Destination {
-  double* data;
-  int ido;
-  int ip;
-  double& operator()(int i, int j, int k) const { return data[i + ido * (j + ip * k)]; }
-};
 
 // W_L^(j f) * Y_j(f) for the coefficient whose real part sits at position p:
 // (cos - i sin)(re + i im).
@@ -53,208 +32,59 @@ inline Complex input(const Source& cc, int p, int k, int j) {
   return {cc(p, k, j), cc(p + 1, k, j)};
 }
 
-// The inner loops of the radix-2, 3, 4 and 5 passes hold one complex value
-// (re, im) in a two-lane vector, an SSE2 register. The lanes are computed
-// element by element with the same operations in the same order as the
-// scalar formulas in the comments, so the results are those bits; the
-// compilers would not vectorise the interleaved forward and mirrored
-// backward accesses on their own.
-using Pair = double __attribute__((vector_size(16)));
+}  // namespace
 
-inline Pair load(const double* x) { return Pair{x[0], x[1]}; }
-inline void store(double* x, Pair v) {
-  x[0] = v[0];
-  x[1] = v[1];
+namespace fft_radix_sse2 {
+extern const RadixPasses passes;
 }
-// The conjugate slot of the mirrored coefficient.
-inline void store_conjugate(double* x, Pair v) { store(x, v * Pair{1.0, -1.0}); }
-// -i v = (im, -re).
-inline Pair times_minus_i(Pair v) { return Pair{v[1], v[0]} * Pair{1.0, -1.0}; }
-// (cos - i sin)(re + i im) = (c re + s im, c im - s re), from the table pair (c, s).
-inline Pair twiddle(const double* w, Pair v) {
-  return Pair{w[0], w[0]} * v + Pair{w[1], -w[1]} * Pair{v[1], v[0]};
+namespace fft_radix_avx2 {
+extern const RadixPasses passes;
+}
+namespace fft_radix_avx512 {
+extern const RadixPasses passes;
+}
+
+namespace {
+
+const RadixPasses* active_radix = nullptr;
+VectorPath active_radix_path = VectorPath::automatic;
+
+const RadixPasses& radix_passes() {
+  if (active_radix == nullptr) select_fft_path(VectorPath::automatic);
+  return *active_radix;
 }
 
 }  // namespace
 
-void forward_pass_2(int ido, int l1, const double* cc_data, double* ch_data, const double* wa1) {
-  const Source cc{cc_data, ido, l1};
-  const Destination ch{ch_data, ido, 2};
-  for (int k = 0; k < l1; ++k) {
-    ch(0, 0, k) = cc(0, k, 0) + cc(0, k, 1);
-    ch(ido - 1, 1, k) = cc(0, k, 0) - cc(0, k, 1);
-  }
-  if (ido < 2) return;
-  if (ido > 2) {
-    const int half = (ido - 1) / 2;
-    for (int k = 0; k < l1; ++k) {
-      // p = 2i + 1 forwards; its conjugate slot pc = ido - 3 - 2i backwards.
-      const double* a0 = cc.at(1, k, 0);
-      const double* a1 = cc.at(1, k, 1);
-      double* y0 = &ch(1, 0, k);
-      double* y1 = &ch(ido - 3, 1, k);
-      for (int i = 0; i < half; ++i) {
-        const Pair t0 = load(a0 + 2 * i);
-        const Pair t1 = twiddle(wa1 + 2 * i, load(a1 + 2 * i));
-        store(y0 + 2 * i, t0 + t1);
-        store_conjugate(y1 - 2 * i, t0 - t1);
-      }
-    }
-  }
-  if (ido % 2 == 0) {
-    // Nyquist column of the halves: W_L^(ido/2) = -i.
-    for (int k = 0; k < l1; ++k) {
-      ch(0, 1, k) = -cc(ido - 1, k, 1);
-      ch(ido - 1, 0, k) = cc(ido - 1, k, 0);
-    }
-  }
+bool select_fft_path(VectorPath path) {
+  if (path == VectorPath::automatic) path = fastest_vector_path();
+  if (!cpu_runs(path)) return false;
+  active_radix = path == VectorPath::avx512 ? &fft_radix_avx512::passes
+                 : path == VectorPath::avx2 ? &fft_radix_avx2::passes
+                                            : &fft_radix_sse2::passes;
+  active_radix_path = path;
+  return true;
 }
 
-void forward_pass_3(int ido, int l1, const double* cc_data, double* ch_data, const double* wa1,
+VectorPath active_fft_path() {
+  radix_passes();
+  return active_radix_path;
+}
+
+void forward_pass_2(int ido, int l1, const double* cc, double* ch, const double* wa1) {
+  radix_passes().pass2(ido, l1, cc, ch, wa1);
+}
+void forward_pass_3(int ido, int l1, const double* cc, double* ch, const double* wa1,
                     const double* wa2) {
-  const Source cc{cc_data, ido, l1};
-  const Destination ch{ch_data, ido, 3};
-  for (int k = 0; k < l1; ++k) {
-    const double sum = cc(0, k, 1) + cc(0, k, 2);
-    ch(0, 0, k) = cc(0, k, 0) + sum;
-    ch(0, 2, k) = kSin2Pi3 * (cc(0, k, 2) - cc(0, k, 1));
-    ch(ido - 1, 1, k) = cc(0, k, 0) + kCos2Pi3 * sum;
-  }
-  if (ido == 1) return;
-  const int half = (ido - 1) / 2;
-  for (int k = 0; k < l1; ++k) {
-    const double* a0 = cc.at(1, k, 0);
-    const double* a1 = cc.at(1, k, 1);
-    const double* a2 = cc.at(1, k, 2);
-    double* y0 = &ch(1, 0, k);
-    double* y1 = &ch(ido - 3, 1, k);
-    double* y2 = &ch(1, 2, k);
-    for (int i = 0; i < half; ++i) {
-      const Pair t0 = load(a0 + 2 * i);
-      const Pair t1 = twiddle(wa1 + 2 * i, load(a1 + 2 * i));
-      const Pair t2 = twiddle(wa2 + 2 * i, load(a2 + 2 * i));
-      const Pair sum = t1 + t2;
-      store(y0 + 2 * i, t0 + sum);
-      // Y(q = 1, 2) = u -/+ i sin(2 pi/3) (t1 - t2), u = t0 + cos(2 pi/3) (t1 + t2).
-      const Pair u = t0 + kCos2Pi3 * sum;
-      const Pair v = kSin2Pi3 * times_minus_i(t1 - t2);
-      store(y2 + 2 * i, u + v);
-      store_conjugate(y1 - 2 * i, u - v);
-    }
-  }
+  radix_passes().pass3(ido, l1, cc, ch, wa1, wa2);
 }
-
-void forward_pass_4(int ido, int l1, const double* cc_data, double* ch_data, const double* wa1,
+void forward_pass_4(int ido, int l1, const double* cc, double* ch, const double* wa1,
                     const double* wa2, const double* wa3) {
-  const Source cc{cc_data, ido, l1};
-  const Destination ch{ch_data, ido, 4};
-  for (int k = 0; k < l1; ++k) {
-    const double sum02 = cc(0, k, 0) + cc(0, k, 2);
-    const double sum13 = cc(0, k, 1) + cc(0, k, 3);
-    ch(0, 0, k) = sum02 + sum13;
-    ch(ido - 1, 3, k) = sum02 - sum13;
-    ch(ido - 1, 1, k) = cc(0, k, 0) - cc(0, k, 2);
-    ch(0, 2, k) = cc(0, k, 3) - cc(0, k, 1);
-  }
-  if (ido < 2) return;
-  if (ido > 2) {
-    const int half = (ido - 1) / 2;
-    for (int k = 0; k < l1; ++k) {
-      const double* a0 = cc.at(1, k, 0);
-      const double* a1 = cc.at(1, k, 1);
-      const double* a2 = cc.at(1, k, 2);
-      const double* a3 = cc.at(1, k, 3);
-      double* y0 = &ch(1, 0, k);
-      double* y1 = &ch(ido - 3, 1, k);
-      double* y2 = &ch(1, 2, k);
-      double* y3 = &ch(ido - 3, 3, k);
-      for (int i = 0; i < half; ++i) {
-        const Pair t0 = load(a0 + 2 * i);
-        const Pair t1 = twiddle(wa1 + 2 * i, load(a1 + 2 * i));
-        const Pair t2 = twiddle(wa2 + 2 * i, load(a2 + 2 * i));
-        const Pair t3 = twiddle(wa3 + 2 * i, load(a3 + 2 * i));
-        const Pair sum02 = t0 + t2;
-        const Pair dif02 = t0 - t2;
-        const Pair sum13 = t1 + t3;
-        const Pair dif13 = times_minus_i(t1 - t3);
-        // Y(0) = s02 + s13, Y(1) = d02 - i d13, Y(2) = s02 - s13, Y(3) = d02 + i d13.
-        store(y0 + 2 * i, sum02 + sum13);
-        store(y2 + 2 * i, dif02 + dif13);
-        store_conjugate(y3 - 2 * i, sum02 - sum13);
-        store_conjugate(y1 - 2 * i, dif02 - dif13);
-      }
-    }
-  }
-  if (ido % 2 == 0) {
-    // Nyquist column: the inputs are real and W_L^(j ido/2) = exp(-i pi j/4).
-    for (int k = 0; k < l1; ++k) {
-      const double y0 = cc(ido - 1, k, 0);
-      const double y1 = cc(ido - 1, k, 1);
-      const double y2 = cc(ido - 1, k, 2);
-      const double y3 = cc(ido - 1, k, 3);
-      const double re = kHalfSqrt2 * (y1 - y3);
-      const double im = -kHalfSqrt2 * (y1 + y3);
-      ch(ido - 1, 0, k) = y0 + re;
-      ch(ido - 1, 2, k) = y0 - re;
-      ch(0, 1, k) = im - y2;
-      ch(0, 3, k) = im + y2;
-    }
-  }
+  radix_passes().pass4(ido, l1, cc, ch, wa1, wa2, wa3);
 }
-
-void forward_pass_5(int ido, int l1, const double* cc_data, double* ch_data, const double* wa1,
+void forward_pass_5(int ido, int l1, const double* cc, double* ch, const double* wa1,
                     const double* wa2, const double* wa3, const double* wa4) {
-  const Source cc{cc_data, ido, l1};
-  const Destination ch{ch_data, ido, 5};
-  for (int k = 0; k < l1; ++k) {
-    const double t0 = cc(0, k, 0);
-    const double sum14 = cc(0, k, 1) + cc(0, k, 4);
-    const double dif41 = cc(0, k, 4) - cc(0, k, 1);
-    const double sum23 = cc(0, k, 2) + cc(0, k, 3);
-    const double dif32 = cc(0, k, 3) - cc(0, k, 2);
-    ch(0, 0, k) = t0 + sum14 + sum23;
-    ch(ido - 1, 1, k) = t0 + kCos2Pi5 * sum14 + kCos4Pi5 * sum23;
-    ch(0, 2, k) = kSin2Pi5 * dif41 + kSin4Pi5 * dif32;
-    ch(ido - 1, 3, k) = t0 + kCos4Pi5 * sum14 + kCos2Pi5 * sum23;
-    ch(0, 4, k) = kSin4Pi5 * dif41 - kSin2Pi5 * dif32;
-  }
-  if (ido == 1) return;
-  const int half = (ido - 1) / 2;
-  for (int k = 0; k < l1; ++k) {
-    const double* a0 = cc.at(1, k, 0);
-    const double* a1 = cc.at(1, k, 1);
-    const double* a2 = cc.at(1, k, 2);
-    const double* a3 = cc.at(1, k, 3);
-    const double* a4 = cc.at(1, k, 4);
-    double* y0 = &ch(1, 0, k);
-    double* y1 = &ch(ido - 3, 1, k);
-    double* y2 = &ch(1, 2, k);
-    double* y3 = &ch(ido - 3, 3, k);
-    double* y4 = &ch(1, 4, k);
-    for (int i = 0; i < half; ++i) {
-      const Pair t0 = load(a0 + 2 * i);
-      const Pair t1 = twiddle(wa1 + 2 * i, load(a1 + 2 * i));
-      const Pair t2 = twiddle(wa2 + 2 * i, load(a2 + 2 * i));
-      const Pair t3 = twiddle(wa3 + 2 * i, load(a3 + 2 * i));
-      const Pair t4 = twiddle(wa4 + 2 * i, load(a4 + 2 * i));
-      const Pair sum14 = t1 + t4;
-      const Pair dif14 = t1 - t4;
-      const Pair sum23 = t2 + t3;
-      const Pair dif23 = t2 - t3;
-      store(y0 + 2 * i, t0 + sum14 + sum23);
-      // Y(q) = P - i Q and Y(5 - q) = P + i Q with, for q = 1 and 2,
-      // P = t0 + cos(2 pi q/5)(t1 + t4) + cos(4 pi q/5)(t2 + t3),
-      // Q = sin(2 pi q/5)(t1 - t4) + sin(4 pi q/5)(t2 - t3).
-      const Pair p1 = t0 + kCos2Pi5 * sum14 + kCos4Pi5 * sum23;
-      const Pair q1 = times_minus_i(kSin2Pi5 * dif14 + kSin4Pi5 * dif23);
-      const Pair p2 = t0 + kCos4Pi5 * sum14 + kCos2Pi5 * sum23;
-      const Pair q2 = times_minus_i(kSin4Pi5 * dif14 - kSin2Pi5 * dif23);
-      store(y2 + 2 * i, p1 + q1);
-      store_conjugate(y1 - 2 * i, p1 - q1);
-      store(y4 + 2 * i, p2 + q2);
-      store_conjugate(y3 - 2 * i, p2 - q2);
-    }
-  }
+  radix_passes().pass5(ido, l1, cc, ch, wa1, wa2, wa3, wa4);
 }
 
 namespace {

@@ -27,6 +27,8 @@
 //
 // cc and ch never overlap.
 
+#include "runtime/cpu_features.h"
+
 namespace pelm::fft_detail {
 
 void forward_pass_2(int ido, int l1, const double* cc, double* ch, const double* wa1);
@@ -36,6 +38,21 @@ void forward_pass_4(int ido, int l1, const double* cc, double* ch, const double*
                     const double* wa2, const double* wa3);
 void forward_pass_5(int ido, int l1, const double* cc, double* ch, const double* wa1,
                     const double* wa2, const double* wa3, const double* wa4);
+// The radix passes are built once per instruction set (fft_radix_impl.cpp),
+// all giving the same bits; the first transform takes the widest the
+// processor runs. Tests and benchmarks may force one: false (and no change)
+// when the processor cannot run it.
+struct RadixPasses {
+  void (*pass2)(int ido, int l1, const double* cc, double* ch, const double* wa1);
+  void (*pass3)(int ido, int l1, const double* cc, double* ch, const double* wa1, const double* wa2);
+  void (*pass4)(int ido, int l1, const double* cc, double* ch, const double* wa1, const double* wa2,
+                const double* wa3);
+  void (*pass5)(int ido, int l1, const double* cc, double* ch, const double* wa1, const double* wa2,
+                const double* wa3, const double* wa4);
+};
+bool select_fft_path(VectorPath path);
+VectorPath active_fft_path();
+
 // Any odd ip >= 3 with odd ido: direct sums over the pairs (j, ip - j) for
 // small ip, Bluestein's chirp convolution for large ip (a large prime length
 // would otherwise cost N^2).

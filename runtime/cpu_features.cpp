@@ -46,4 +46,35 @@ bool cpu_runs_avx2_fma() { return false; }
 bool cpu_runs_avx512() { return false; }
 #endif
 
+bool cpu_runs(VectorPath path) {
+  switch (path) {
+    case VectorPath::avx512:
+      return cpu_runs_avx512();
+    case VectorPath::avx2:
+      return cpu_runs_avx2_fma();
+    case VectorPath::sse2:
+    case VectorPath::automatic:
+      break;
+  }
+  return true;
+}
+
+VectorPath fastest_vector_path() {
+  return cpu_runs_avx512() ? VectorPath::avx512 : cpu_runs_avx2_fma() ? VectorPath::avx2 : VectorPath::sse2;
+}
+
+const char* vector_path_name(VectorPath path) {
+  switch (path) {
+    case VectorPath::sse2:
+      return "sse2";
+    case VectorPath::avx2:
+      return "avx2";
+    case VectorPath::avx512:
+      return "avx512";
+    case VectorPath::automatic:
+      break;
+  }
+  return "automatic";
+}
+
 }  // namespace pelm

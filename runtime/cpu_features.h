@@ -6,6 +6,9 @@
 
 namespace pelm {
 
+// The instruction sets the library's hot loops are built for.
+enum class VectorPath { automatic, sse2, avx2, avx512 };
+
 // True when the processor has AVX2 and FMA and the operating system saves the
 // 256-bit registers across context switches (both are needed: a processor
 // with AVX under an OS that does not enable it faults on the first AVX
@@ -15,5 +18,11 @@ bool cpu_runs_avx2_fma();
 // True when, beyond that, the processor has AVX-512 F and DQ and the
 // operating system saves the 512-bit registers and the mask registers.
 bool cpu_runs_avx512();
+
+// Whether the processor runs a path (automatic and sse2 always), the widest
+// it runs, and the path's name: "sse2", "avx2", "avx512" ("automatic").
+bool cpu_runs(VectorPath path);
+VectorPath fastest_vector_path();
+const char* vector_path_name(VectorPath path);
 
 }  // namespace pelm

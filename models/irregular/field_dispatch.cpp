@@ -25,21 +25,11 @@ FieldPath active_path = FieldPath::automatic;
 }  // namespace
 
 bool select_field_path(FieldPath path) {
-  if (path == FieldPath::automatic)
-    path = cpu_runs_avx512() ? FieldPath::avx512 : cpu_runs_avx2_fma() ? FieldPath::avx2 : FieldPath::sse2;
-  switch (path) {
-    case FieldPath::avx512:
-      if (!cpu_runs_avx512()) return false;
-      active = &field_kernels_avx512::kernels;
-      break;
-    case FieldPath::avx2:
-      if (!cpu_runs_avx2_fma()) return false;
-      active = &field_kernels_avx2::kernels;
-      break;
-    default:
-      active = &field_kernels_sse2::kernels;
-      break;
-  }
+  if (path == FieldPath::automatic) path = fastest_vector_path();
+  if (!cpu_runs(path)) return false;
+  active = path == FieldPath::avx512 ? &field_kernels_avx512::kernels
+           : path == FieldPath::avx2 ? &field_kernels_avx2::kernels
+                                     : &field_kernels_sse2::kernels;
   active_path = path;
   return true;
 }
@@ -52,20 +42,6 @@ FieldPath active_field_path() {
 const FieldKernels& field_kernels() {
   if (active == nullptr) select_field_path(FieldPath::automatic);
   return *active;
-}
-
-const char* field_path_name(FieldPath path) {
-  switch (path) {
-    case FieldPath::sse2:
-      return "sse2";
-    case FieldPath::avx2:
-      return "avx2";
-    case FieldPath::avx512:
-      return "avx512";
-    case FieldPath::automatic:
-      break;
-  }
-  return "automatic";
 }
 
 }  // namespace pelm

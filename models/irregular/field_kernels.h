@@ -14,6 +14,7 @@
 #include <cstddef>
 
 #include "models/irregular/irregular_model.h"
+#include "runtime/cpu_features.h"
 
 namespace pelm {
 
@@ -45,7 +46,7 @@ struct FieldKernels {
 };
 
 // The instruction sets the kernels are built for.
-enum class FieldPath { automatic, sse2, avx2, avx512 };
+using FieldPath = VectorPath;
 
 // Chooses the kernels: `automatic` takes the fastest the processor runs.
 // Returns false (and changes nothing) when the processor cannot run the path
@@ -57,6 +58,6 @@ FieldPath active_field_path();
 const FieldKernels& field_kernels();
 
 // "sse2", "avx2", "avx512".
-const char* field_path_name(FieldPath path);
+inline const char* field_path_name(FieldPath path) { return vector_path_name(path); }
 
 }  // namespace pelm

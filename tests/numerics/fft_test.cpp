@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "numerics/fft_cache.h"
+#include "numerics/fft_passes.h"
 #include "tests/support/console_capture.h"
 
 namespace pelm {
@@ -421,6 +423,34 @@ TEST(FourierTransformDeathTest, TooManyFactorsStopsInsteadOfOverrunningTheWorkAr
       ::testing::ExitedWithCode(1),
       ::testing::Eq("*** TERMINAL ERROR from DFFTRI.  The length of the sequence N = 3188646 has "
                     "more than 13 factors, more than the work array holds.\n"));
+}
+
+// The radix passes are built for SSE2, AVX2 and AVX-512 and must give the
+// same bits on every path: lengths with every radix at every block length
+// from 1 up (the wide butterflies and the one-by-one rest), a large prime (the
+// chirp convolution runs through the passes) and the lengths of long records.
+TEST(DfftrfPaths, EveryPathGivesTheSameBits) {
+  std::vector<std::int32_t> lengths;
+  for (std::int32_t n = 2; n <= 130; ++n) lengths.push_back(n);
+  for (std::int32_t n : {360, 1000, 1024, 4500, 6561, 15625, 32768, 36000, 32749, 216007}) lengths.push_back(n);
+  std::vector<VectorPath> paths;
+  for (VectorPath p : {VectorPath::avx2, VectorPath::avx512})
+    if (cpu_runs(p)) paths.push_back(p);
+  if (paths.empty()) GTEST_SKIP() << "this processor runs only the SSE2 passes";
+  for (std::int32_t n : lengths) {
+    const std::vector<double> x = test_sequence(n, 1000u + static_cast<std::uint64_t>(n));
+    std::vector<double> baseline(n), wide(n);
+    ASSERT_TRUE(fft_detail::select_fft_path(VectorPath::sse2));
+    DFFTRF(n, x.data(), baseline.data());
+    for (VectorPath p : paths) {
+      ASSERT_TRUE(fft_detail::select_fft_path(p));
+      DFFTRF(n, x.data(), wide.data());
+      for (std::int32_t m = 0; m < n; ++m)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(wide[m]), std::bit_cast<std::uint64_t>(baseline[m]))
+            << vector_path_name(p) << " n=" << n << " position " << m;
+    }
+  }
+  fft_detail::select_fft_path(VectorPath::automatic);
 }
 
 }  // namespace

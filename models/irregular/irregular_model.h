@@ -20,6 +20,8 @@
 #include <optional>
 #include <vector>
 
+#include "runtime/aligned_vector.h"
+
 #include "numerics/interpolation.h"
 
 namespace pelm {
@@ -50,22 +52,22 @@ constexpr std::size_t kFieldPadding = 8;
 struct LinearFieldArrays {
   std::size_t count = 0;   // components
   std::size_t padded = 0;  // entries of every array, count rounded up
-  std::vector<double> amplitude, omega, phase, k, cos_dir, sin_dir;
-  std::vector<double> k_x, k_y;             // k cos(theta), k sin(theta)
-  std::vector<double> r_squared;            // exp(-2 k h)
-  std::vector<double> velocity_factor;      // omega A / (1 - r^2)
-  std::vector<double> acceleration_factor;  // omega^2 A / (1 - r^2)
-  std::vector<double> pressure_factor;      // rho g A / (1 + r^2)
+  AlignedVector<double> amplitude, omega, phase, k, cos_dir, sin_dir;
+  AlignedVector<double> k_x, k_y;             // k cos(theta), k sin(theta)
+  AlignedVector<double> r_squared;            // exp(-2 k h)
+  AlignedVector<double> velocity_factor;      // omega A / (1 - r^2)
+  AlignedVector<double> acceleration_factor;  // omega^2 A / (1 - r^2)
+  AlignedVector<double> pressure_factor;      // rho g A / (1 + r^2)
   // The horizontal factors with the direction folded in: velocity_factor
   // cos(theta), velocity_factor sin(theta), and the same of the acceleration.
-  std::vector<double> velocity_x, velocity_y, acceleration_x, acceleration_y;
+  AlignedVector<double> velocity_x, velocity_y, acceleration_x, acceleration_y;
   // Largest |omega|, |k| and |phi|: a bound on the phases of a query.
   double omega_max = 0.0, k_max = 0.0, phase_max = 0.0;
   // Scratch of the evaluation: sin and cos of every component's phase at the
   // last (t, x, y) evaluated by `scratch_kernels`, and the elevation there,
   // reused when the kinematics follow the elevation at the same time and
   // place.
-  mutable std::vector<double> scratch_sin, scratch_cos;
+  mutable AlignedVector<double> scratch_sin, scratch_cos;
   mutable double scratch_t = 0.0, scratch_x = 0.0, scratch_y = 0.0, scratch_eta = 0.0;
   mutable const void* scratch_kernels = nullptr;  // null: nothing kept
 };

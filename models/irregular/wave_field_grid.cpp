@@ -80,7 +80,7 @@ void fill_tables(PregenGrid& g, const IregModel& model, double h) {
   // Per level l and component c at [l * n + c]: omega A cosh/sinh,
   // omega A sinh/sinh, omega^2 A cosh/sinh, omega^2 A sinh/sinh and
   // rho g A cosh/cosh; 0 in the padding.
-  std::vector<double> fu(nz * n, 0.0), fw(nz * n, 0.0), fa(nz * n, 0.0), faz(nz * n, 0.0),
+  AlignedVector<double> fu(nz * n, 0.0), fw(nz * n, 0.0), fa(nz * n, 0.0), faz(nz * n, 0.0),
       fp(nz * n, 0.0);
   for (std::size_t l = 0; l < nz; ++l) {
     for (std::size_t c = 0; c < f.count; ++c) {
@@ -95,7 +95,7 @@ void fill_tables(PregenGrid& g, const IregModel& model, double h) {
     }
   }
 
-  std::vector<double> sin_alpha(n), cos_alpha(n);
+  AlignedVector<double> sin_alpha(n), cos_alpha(n);
   for (std::size_t j = 0; j < ny; ++j) {
     const double y = station_y(g, j);
     for (std::size_t i = 0; i < static_cast<std::size_t>(g.nt); ++i) {

@@ -80,6 +80,43 @@ TEST_F(ForcedPathSineCosine, EveryPathIsWithinAnUlpOrSoOverAndBeyondThePhasesOfA
   }
 }
 
+using ForcedPathDepthFactors = ForcedPath;
+
+// The kernels' own exponential sets the depth factors: one component with
+// sin = cos = 1 at shallow to very deep kh, from the surface to the bed, on
+// every path, to a few ulps of the long-double hyperbolic forms.
+TEST_F(ForcedPathDepthFactors, EveryPathIsWithinAFewUlpsAtEveryDepth) {
+  if (!have_wider_reference()) GTEST_SKIP() << "long double is no wider than double here";
+  const double h = 50.0;
+  for (FieldPath path : runnable_paths()) {
+    ASSERT_TRUE(select_field_path(path));
+    for (double kh : {0.05, 0.7, 3.0, 20.0, 300.0, 900.0}) {
+      IregModel model;
+      model.components.push_back(WaveComponent{1.0, 0.8, 0.0, kh / h, 0.0});
+      prepare_linear_field(model, h);
+      const LinearFieldArrays& f = model.field;
+      std::vector<double> ones(f.padded, 1.0);
+      for (double depth_fraction : {0.0, 0.013, 0.25, 0.5, 0.9, 1.0}) {
+        const double below = -depth_fraction * h;
+        double out[7];
+        field_kernels().kinematics(f, ones.data(), ones.data(), below, out);
+        // cosh(k zs)/sinh(k h) and sinh(k zs)/sinh(k h) as exp(k (zs - h)) (1 +- r^2/q^2) / (1 - r^2),
+        // with the field's own k. The exponent k (zs - h) is rounded once in
+        // double: exp carries that as |k (zs - h)| ulps.
+        const long double k = f.k[0], x = k * below;
+        const long double q = std::exp(x), r2 = std::exp(-2.0L * k * h);
+        const long double cz = (q + r2 / q) / (1.0L - r2), sz = (q - r2 / q) / (1.0L - r2);
+        const double u = static_cast<double>(0.8L * cz), w = static_cast<double>(0.8L * sz);
+        const double ulps = (4.0 + static_cast<double>(std::fabs(x))) * 0x1.0p-53;
+        SCOPED_TRACE(std::string(field_path_name(path)) + " kh " + std::to_string(kh) + " at " +
+                     std::to_string(depth_fraction));
+        EXPECT_NEAR(out[0], u, ulps * u + 1e-300);
+        EXPECT_NEAR(out[2], w, ulps * u + 1e-300);
+      }
+    }
+  }
+}
+
 // An independent reference in long double: the textbook hyperbolic forms
 // where they are finite, their deep-water limits beyond.
 struct Reference {

@@ -9,17 +9,18 @@
 // in + - * / (and fma on the FMA paths) on whole vectors: the results are
 // the same bits wherever the path runs (Linux, the Windows DLL).
 //
-// Sine and cosine: the reduction and polynomials of numerics/sine_cosine.h,
-// good to an ulp or so for |x| < 2^19 pi (about 1.6e6 rad). When a bound on
-// the phases of a query allows one beyond that (or not finite), those phases
-// are recomputed after the loop by the scalar routine.
+// Sine and cosine: the quadrant reduction of numerics/sine_cosine.h with
+// minimax polynomials (see sin_cos below), good to an ulp or so for
+// |x| < 2^19 pi (about 1.6e6 rad). When a bound on the phases of a query
+// allows one beyond that (or not finite), those phases are recomputed after
+// the loop by the scalar routine.
 //
 // Exponential, for arguments in [-inf, small positive]: x = n ln2 + r,
 // |r| <= ln2/2, ln2 in two parts (n L1 exact for |n| < 2^11), a polynomial
 // of degree 11 (within 2e-17 relative of exp r before rounding), scaled by
-// 2^n built in the exponent bits. Below -708, where 2^n would leave the normal range, the
-// lanes are flagged and the caller takes 0: a depth factor under 1e-307 is
-// nothing against the others.
+// 2^n built in the exponent bits. Below -708, where 2^n would leave the
+// normal range, the lanes are flagged and the caller takes 0: a depth
+// factor under 1e-307 is nothing against the others.
 
 #include <cmath>
 #include <cstdint>

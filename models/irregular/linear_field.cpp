@@ -114,11 +114,14 @@ void linear_field_kinematics(const IregModel& model, const LibraryState& state, 
   const double z_top = wheeler ? eta : 0.0;
   if (z > z_top || z < -h) return write_zeros(vel, acc, pdyn);
 
-  // Wheeler: zs = (z + h) / (eta / h + 1), written with one division (the
-  // look-up waits on it); eta + h >= 0 here, since -h <= z <= eta, and a
-  // column of no height is all at the bed.
+  // Wheeler: zs = (z + h) h / (eta + h); eta + h >= 0 here, since
+  // -h <= z <= eta, and a column of no height is all at the bed. The grid
+  // keeps the factor h / (eta + h) with the located point.
+  if (grid) {
+    const double zs = wheeler ? (z + h) * cell->stretch : z + h;
+    return grid_kinematics(*model.grid, *cell, zs, vel, acc, pdyn);
+  }
   const double zs = wheeler ? (eta + h > 0.0 ? (z + h) * h / (eta + h) : 0.0) : z + h;
-  if (grid) return grid_kinematics(*model.grid, *cell, wheeler ? (z + h) * cell->stretch : z + h, vel, acc, pdyn);
   // Options other than 0 and 1 are refused at input; were one to reach here,
   // it would get the still-water column.
   const LinearFieldArrays& f = model.field;

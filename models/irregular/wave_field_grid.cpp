@@ -139,7 +139,9 @@ void build_level_search(PregenGrid& g, double h) {
 std::size_t level_below(const PregenGrid& g, double s) {
   const double slice = s * g.level_slice_scale;
   const std::size_t last = g.level_of_slice.size() - 1;
-  const std::size_t b = slice > 0.0 ? (slice < static_cast<double>(last) ? static_cast<std::size_t>(slice) : last) : 0;
+  // NaN and heights below the bed take the first slice.
+  const std::size_t b =
+      slice > 0.0 ? (slice < static_cast<double>(last) ? static_cast<std::size_t>(slice) : last) : 0;
   const double* bounds = g.level_bounds.data();
   std::size_t l = g.level_of_slice[b];
   // One level up at most, without a branch, as the heights come in no order;
@@ -216,6 +218,8 @@ bool build_wave_field_grid(IregModel& model, LibraryState& state, double t_start
   return true;
 }
 
+namespace {
+
 // The elevation at a located point, interpolated.
 double elevation_at(const PregenGrid& g, const GridPoint& p) {
   const auto ny = static_cast<std::size_t>(g.ny);
@@ -224,8 +228,6 @@ double elevation_at(const PregenGrid& g, const GridPoint& p) {
                               g.eta[p.i2 * ny + p.j1], g.eta[p.i2 * ny + p.j2],
                               g.eta[p.i1 * ny + p.j2]);
 }
-
-namespace {
 
 // Fills p in place: the located point is read field by field right after.
 void locate_into(const PregenGrid& g, double t, double x, double y, GridPoint& p) {

@@ -46,30 +46,16 @@ extern const RadixPasses passes;
 
 namespace {
 
-const RadixPasses* active_radix = nullptr;
-VectorPath active_radix_path = VectorPath::automatic;
+VectorPathChoice<RadixPasses> choice(fft_radix_sse2::passes, fft_radix_avx2::passes,
+                                     fft_radix_avx512::passes);
 
-const RadixPasses& radix_passes() {
-  if (active_radix == nullptr) select_fft_path(VectorPath::automatic);
-  return *active_radix;
-}
+const RadixPasses& radix_passes() { return choice.table(); }
 
 }  // namespace
 
-bool select_fft_path(VectorPath path) {
-  if (path == VectorPath::automatic) path = fastest_vector_path();
-  if (!cpu_runs(path)) return false;
-  active_radix = path == VectorPath::avx512 ? &fft_radix_avx512::passes
-                 : path == VectorPath::avx2 ? &fft_radix_avx2::passes
-                                            : &fft_radix_sse2::passes;
-  active_radix_path = path;
-  return true;
-}
+bool select_fft_path(VectorPath path) { return choice.select(path); }
 
-VectorPath active_fft_path() {
-  radix_passes();
-  return active_radix_path;
-}
+VectorPath active_fft_path() { return choice.path(); }
 
 void forward_pass_2(int ido, int l1, const double* cc, double* ch, const double* wa1) {
   radix_passes().pass2(ido, l1, cc, ch, wa1);

@@ -25,4 +25,36 @@ bool cpu_runs(VectorPath path);
 VectorPath fastest_vector_path();
 const char* vector_path_name(VectorPath path);
 
+// Which build of a hot loop runs: one table of entry points per instruction
+// set, the automatic choice made on first use, a forced one refused (false,
+// nothing changed) where the processor cannot run it. The library runs on
+// the host's one thread, so a plain pointer does.
+template <typename Table>
+class VectorPathChoice {
+ public:
+  constexpr VectorPathChoice(const Table& sse2, const Table& avx2, const Table& avx512)
+      : builds_{&sse2, &avx2, &avx512} {}
+
+  bool select(VectorPath path) {
+    if (path == VectorPath::automatic) path = fastest_vector_path();
+    if (!cpu_runs(path)) return false;
+    active_ = builds_[path == VectorPath::avx512 ? 2 : path == VectorPath::avx2 ? 1 : 0];
+    path_ = path;
+    return true;
+  }
+  const Table& table() {
+    if (active_ == nullptr) select(VectorPath::automatic);
+    return *active_;
+  }
+  VectorPath path() {
+    table();
+    return path_;
+  }
+
+ private:
+  const Table* builds_[3];
+  const Table* active_ = nullptr;
+  VectorPath path_ = VectorPath::automatic;
+};
+
 }  // namespace pelm

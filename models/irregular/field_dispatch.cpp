@@ -1,6 +1,6 @@
 // The choice of the linear field's kernels: made once, by the processor's
 // abilities, when the first field is prepared; tests and benchmarks may force
-// a path. The library runs on the host's one thread, so a plain pointer does.
+// a path.
 
 #include "models/irregular/field_kernels.h"
 #include "runtime/cpu_features.h"
@@ -19,29 +19,15 @@ extern const FieldKernels kernels;
 
 namespace {
 
-const FieldKernels* active = nullptr;
-FieldPath active_path = FieldPath::automatic;
+VectorPathChoice<FieldKernels> choice(field_kernels_sse2::kernels, field_kernels_avx2::kernels,
+                                      field_kernels_avx512::kernels);
 
 }  // namespace
 
-bool select_field_path(FieldPath path) {
-  if (path == FieldPath::automatic) path = fastest_vector_path();
-  if (!cpu_runs(path)) return false;
-  active = path == FieldPath::avx512 ? &field_kernels_avx512::kernels
-           : path == FieldPath::avx2 ? &field_kernels_avx2::kernels
-                                     : &field_kernels_sse2::kernels;
-  active_path = path;
-  return true;
-}
+bool select_field_path(FieldPath path) { return choice.select(path); }
 
-FieldPath active_field_path() {
-  if (active == nullptr) select_field_path(FieldPath::automatic);
-  return active_path;
-}
+FieldPath active_field_path() { return choice.path(); }
 
-const FieldKernels& field_kernels() {
-  if (active == nullptr) select_field_path(FieldPath::automatic);
-  return *active;
-}
+const FieldKernels& field_kernels() { return choice.table(); }
 
 }  // namespace pelm

@@ -105,11 +105,10 @@ struct PregenGrid {
   // the level cell above s_l (at least 1e-07 m).
   double inverse_c_g = 0.0, inverse_dt = 0.0;
   std::vector<double> inverse_level_cell;
-  // The level search: the heights again with +inf after the top, and for
-  // each of the equal slices [b, b + 1) / level_slice_scale of the column
-  // the last level at or below the slice's foot. Slices are at most half the
-  // thinnest cell, so a height lies at most one level above its slice's.
-  std::vector<double> level_bounds;
+  // The level search: for each of the equal slices [b, b + 1) /
+  // level_slice_scale of the column the last level at or below the slice's
+  // foot (below the top level). Slices are at most half the thinnest cell,
+  // so a height lies at most one level above its slice's.
   std::vector<std::uint32_t> level_of_slice;
   double level_slice_scale = 0.0;
   std::vector<double> eta;           // [i * ny + j]

@@ -128,13 +128,7 @@ void linear_field_kinematics(const IregModel& model, const LibraryState& state, 
   phases_in_scratch(f, t, x, y);
   double out[7];
   field_kernels().kinematics(f, f.scratch_sin.data(), f.scratch_cos.data(), zs - h, out);
-  vel[0] = out[0];
-  vel[1] = out[1];
-  vel[2] = out[2];
-  acc[0] = out[3];
-  acc[1] = out[4];
-  acc[2] = out[5];
-  pdyn = out[6];
+  write_kinematics(out, vel, acc, pdyn);
 }
 
 }  // namespace pelm

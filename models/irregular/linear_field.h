@@ -9,6 +9,18 @@ namespace pelm {
 // depth h. Called once the components are final.
 void prepare_linear_field(IregModel& model, double h);
 
+// The seven sums of the kernels and the grid (u, v, w, ax, ay, az, p) into
+// the host's outputs.
+inline void write_kinematics(const double* out7, double* vel, double* acc, double& pdyn) {
+  vel[0] = out7[0];
+  vel[1] = out7[1];
+  vel[2] = out7[2];
+  acc[0] = out7[3];
+  acc[1] = out7[4];
+  acc[2] = out7[5];
+  pdyn = out7[6];
+}
+
 // Sum of A sin(alpha) over the components, in component order.
 double direct_elevation(const LinearFieldArrays& field, double t, double x, double y);
 

@@ -113,7 +113,8 @@ void fill_tables(PregenGrid& g, const IregModel& model, double h) {
 // The slices of the level search: enough that each is at most half the
 // thinnest cell (within a cap, past which the search walks a few more
 // levels), and per slice the last level at or below half a slice under its
-// foot: from there, a height in the slice is at most one level up.
+// foot, short of the top level: from there, a height in the slice is at most
+// one level up, and that level exists.
 void build_level_search(PregenGrid& g, double h) {
   constexpr double kMaxSlices = 65536.0;
   double thinnest = h;
@@ -121,15 +122,13 @@ void build_level_search(PregenGrid& g, double h) {
     thinnest = std::min(thinnest, std::max(g.level_height[l + 1] - g.level_height[l], kMinimumCell));
   const double slices = std::min(std::ceil(2.0 * h / thinnest), kMaxSlices);
   g.level_slice_scale = slices / h;
-  g.level_bounds = g.level_height;
-  g.level_bounds.push_back(std::numeric_limits<double>::infinity());
   g.level_of_slice.assign(static_cast<std::size_t>(slices), 0);
   std::uint32_t l = 0;
   for (std::size_t b = 0; b < g.level_of_slice.size(); ++b) {
     // Half a slice below the foot, so that a height whose slice index
     // rounded up still lies above the level given.
     const double foot = (static_cast<double>(b) - 0.5) / g.level_slice_scale;
-    while (g.level_bounds[l + 1] <= foot) ++l;
+    while (l + 2 < g.level_height.size() && g.level_height[l + 1] <= foot) ++l;
     g.level_of_slice[b] = l;
   }
 }
@@ -142,12 +141,13 @@ std::size_t level_below(const PregenGrid& g, double s) {
   // NaN and heights below the bed take the first slice.
   const std::size_t b =
       slice > 0.0 ? (slice < static_cast<double>(last) ? static_cast<std::size_t>(slice) : last) : 0;
-  const double* bounds = g.level_bounds.data();
+  const double* level = g.level_height.data();
+  const std::size_t top = g.level_height.size() - 1;
   std::size_t l = g.level_of_slice[b];
   // One level up at most, without a branch, as the heights come in no order;
   // more only where the slices were capped.
-  l += static_cast<std::size_t>(bounds[l + 1] <= s);
-  while (bounds[l + 1] <= s) ++l;
+  l += static_cast<std::size_t>(level[l + 1] <= s);
+  while (l < top && level[l + 1] <= s) ++l;
   return l;
 }
 
@@ -301,13 +301,7 @@ void grid_kinematics(const PregenGrid& g, const GridPoint& p, double s, double* 
     for (std::size_t q = 0; q < kValues; ++q)
       out[q] = interpolate(p.time, at_time(early, q), at_time(late, q));
   }
-  vel[0] = out[0];
-  vel[1] = out[1];
-  vel[2] = out[2];
-  acc[0] = out[3];
-  acc[1] = out[4];
-  acc[2] = out[5];
-  pdyn = out[6];
+  write_kinematics(out, vel, acc, pdyn);
 }
 
 }  // namespace pelm
